@@ -1,0 +1,46 @@
+// Reading the product's identity from its configuration document.
+#include "app/product_config.h"
+
+#include <cstring>
+
+#include "data/xml_document.h"
+
+ProductInfo g_product;
+
+const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,
+                           const char* fallback) {
+  IXmlNode* ini = document.FindElement(document.GetRoot(), "ini");
+  if (ini == nullptr) return fallback;
+  IXmlNode* sectionNode = document.FindElement(ini, section);
+  if (sectionNode == nullptr) return fallback;
+  IXmlNode* node = document.FindElement(sectionNode, key);
+  if (node == nullptr) return fallback;
+  return node->GetText();
+}
+
+bool ReadProductConfig(const char* data, int size, ProductInfo& product) {
+  XmlDocumentPtr document = CreateXmlDocument();
+  if (!document) return false;
+  if (!document->Parse(data, size)) return false;
+  product.Title = GetConfigValue(*document, "Screensaver", "Title", kMissingConfigValue);
+  product.Version = GetConfigValue(*document, "Screensaver", "Version", kMissingConfigValue);
+  product.Year = GetConfigValue(*document, "Screensaver", "Year", kMissingConfigValue);
+  product.Company = GetConfigValue(*document, "Screensaver", "Company", kMissingConfigValue);
+  product.SettingsKey = "Software\\" + product.Company + "\\" + product.Title;
+  return true;
+}
+
+std::string ExtractProgramPath(const char* commandLine) {
+  if (commandLine == nullptr) return std::string();
+  const char* begin = commandLine;
+  const char* end = nullptr;
+  if (*begin == '"') {
+    ++begin;
+    end = std::strchr(begin, '"');
+  } else {
+    end = std::strchr(begin, ' ');
+  }
+  const size_t length = end != nullptr ? static_cast<size_t>(end - begin) : std::strlen(begin);
+  if (length >= kMaxProgramPath) return std::string();
+  return std::string(begin, length);
+}

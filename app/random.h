@@ -1,0 +1,18 @@
+// The one source of random draws. The program's formulas assume the C runtime's
+// rand(): values 0..32767 and one state per thread. Tests install a scripted source.
+#pragma once
+
+// Largest value a draw can return, as with the Windows runtime's rand().
+constexpr int kRandomMax = 32767;
+
+// Seeds the calling thread's generator (srand on Windows).
+void SeedRandom(unsigned int seed);
+
+// Next draw in 0..kRandomMax: the runtime's rand() on Windows, a generator with the
+// same formula natively, or the scripted source when one is installed.
+int QuillRand();
+
+// A scripted source replaces the generator for every thread until it is removed
+// with nullptr. Only tests install one.
+using RandomSource = int (*)(void* context);
+void SetRandomSource(RandomSource source, void* context);

@@ -1,0 +1,64 @@
+// The application object: prepares what every mode shares, chooses the mode from the
+// command line, runs its handler and reports any failure in one message box.
+#pragma once
+
+#include <windows.h>
+
+#include "app/app_base.h"
+#include "app/app_clock.h"
+#include "render/frame_timer.h"
+
+// The named mutex that keeps a second screensaver or preview from starting.
+constexpr char kInstanceMutexName[] = "QUILLSAVERMUTEX2008";
+// Caption of every message box the program shows.
+constexpr char kMessageCaption[] = "3D Screensaver:";
+
+class CSaverApp : public CAppBase {
+ public:
+  CSaverApp();
+  ~CSaverApp();
+  CSaverApp(const CSaverApp&) = delete;
+  CSaverApp& operator=(const CSaverApp&) = delete;
+
+  // The whole life of the program's logic; returns the process exit code.
+  int Run(HINSTANCE instance);
+
+  // Creates or opens the instance mutex; false when another process created it.
+  bool CheckInstance();
+  // Opens the content archive in the program's own file and reads the product.
+  bool InitMedia();
+  void LoadSettings();
+  void SaveSettings();
+  void StartClock();
+  void TickClock();
+
+  double GetTime() override { return m_clock.Time(); }
+  double GetFrameTime() override { return m_clock.FrameTime(); }
+  double GetRunTime() override { return m_clock.RunTime(); }
+  double GetFrameStep() override { return m_clock.FrameStep(); }
+  int PumpMessages() override;
+  CDrawer* GetDrawer() override;
+
+ private:
+  // Seeds the generator, reads the media, settings and clock; false (after telling
+  // the user) when the program file carries no readable content.
+  bool Prepare();
+  void Dispatch();
+  // Shows the error report; may throw, which Run turns into a silent exit code 1.
+  void ShowErrorReport();
+
+  // Mode handlers.
+  void DoConfig();
+  void DoPreview();
+  void DoTest();
+  void DoSaver();
+  void ChangePassword(HWND parent);
+
+  HANDLE m_instanceMutex = nullptr;  // null until CheckInstance runs
+  HINSTANCE m_instance = nullptr;    // the module instance, stored by Run
+  CFrameTimer m_timer;               // the clock source
+  CAppClock m_clock;                 // per-frame times derived from m_timer
+};
+
+// Opens the help file, the settings' Path followed by "ReadMe.chm".
+void ShowHelp();

@@ -1,0 +1,25 @@
+// Process entry of the screensaver.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "app/module_state.h"
+#include "app/saver_app.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  CoInitialize(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  CModuleState::Init(instance);
+
+  auto app = std::make_unique<CSaverApp>();
+  const int exitCode = app->Run(instance);
+
+  CModuleState::Release();
+  CoUninitialize();
+  app.reset();
+  return exitCode;
+}

@@ -1,0 +1,97 @@
+# Finds or builds the third-party libraries: zlib, minizip (with decryption),
+# libjpeg-turbo, the stb headers, GoogleTest and Google Benchmark. Everything comes
+# from Debian packages; sources are unpacked into a cache under build/ and reused.
+
+set(QUILL_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps" CACHE PATH "Cache of unpacked sources and cross-built libraries")
+
+function(quill_fetch_source package out_var)
+  execute_process(
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/fetch-debian-source.sh ${package} ${QUILL_DEPS_DIR}/src
+    OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE
+    RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR NOT IS_DIRECTORY "${dir}")
+    message(FATAL_ERROR "Could not unpack the Debian source package ${package}")
+  endif()
+  set(${out_var} "${dir}" PARENT_SCOPE)
+endfunction()
+
+# zlib
+find_package(ZLIB REQUIRED)
+
+# minizip: Debian's binary packages cannot decrypt (the upstream source forces
+# NOUNCRYPT), so the copy shipped in zlib's source package is compiled here with that
+# definition removed.
+quill_fetch_source(zlib QUILL_ZLIB_SOURCE)
+set(minizip_src "${QUILL_ZLIB_SOURCE}/contrib/minizip")
+set(minizip_out "${CMAKE_BINARY_DIR}/minizip")
+file(MAKE_DIRECTORY "${minizip_out}")
+foreach(name ioapi.c ioapi.h unzip.c unzip.h zip.c zip.h crypt.h)
+  file(READ "${minizip_src}/${name}" text)
+  string(REPLACE "#define NOUNCRYPT" "/* decryption enabled */" text "${text}")
+  file(WRITE "${minizip_out}/${name}.tmp" "${text}")
+  configure_file("${minizip_out}/${name}.tmp" "${minizip_out}/${name}" COPYONLY)
+endforeach()
+add_library(quill_minizip STATIC ${minizip_out}/ioapi.c ${minizip_out}/unzip.c ${minizip_out}/zip.c)
+target_include_directories(quill_minizip SYSTEM PUBLIC ${minizip_out})
+target_link_libraries(quill_minizip PUBLIC ZLIB::ZLIB)
+target_compile_options(quill_minizip PRIVATE -w)
+if(WIN32)
+  target_compile_definitions(quill_minizip PRIVATE IOAPI_NO_64)
+endif()
+set_target_properties(quill_minizip PROPERTIES POSITION_INDEPENDENT_CODE ON)
+
+# libjpeg-turbo
+if(CMAKE_CROSSCOMPILING)
+  set(jpeg_prefix "${QUILL_DEPS_DIR}/mingw-libjpeg-turbo")
+  if(NOT EXISTS "${jpeg_prefix}/lib/libjpeg.a")
+    quill_fetch_source(libjpeg-turbo jpeg_source)
+    message(STATUS "Building libjpeg-turbo for MinGW (once) from ${jpeg_source}")
+    set(jpeg_build "${QUILL_DEPS_DIR}/mingw-libjpeg-turbo-build")
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -S ${jpeg_source} -B ${jpeg_build} -G Ninja
+        -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=${jpeg_prefix}
+        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON
+        -DCMAKE_ASM_NASM_COMPILER=nasm
+      RESULT_VARIABLE rc OUTPUT_QUIET)
+    if(rc EQUAL 0)
+      execute_process(COMMAND ${CMAKE_COMMAND} --build ${jpeg_build} --target install
+                      RESULT_VARIABLE rc OUTPUT_QUIET)
+    endif()
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "Building libjpeg-turbo for MinGW failed")
+    endif()
+  endif()
+  add_library(JPEG::JPEG STATIC IMPORTED)
+  set_target_properties(JPEG::JPEG PROPERTIES
+    IMPORTED_LOCATION "${jpeg_prefix}/lib/libjpeg.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${jpeg_prefix}/include")
+else()
+  find_package(JPEG REQUIRED)
+endif()
+
+# stb: header-only; the implementation is compiled in our own sources.
+find_path(QUILL_STB_INCLUDE_DIR stb_image.h PATHS /usr/include/stb NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
+if(NOT QUILL_STB_INCLUDE_DIR)
+  message(FATAL_ERROR "stb headers not found (libstb-dev)")
+endif()
+add_library(quill_stb INTERFACE)
+target_include_directories(quill_stb SYSTEM INTERFACE ${QUILL_STB_INCLUDE_DIR})
+
+# GoogleTest and Google Benchmark
+if(QUILL_BUILD_TESTS)
+  if(CMAKE_CROSSCOMPILING)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    if(NOT TARGET GTest::gtest)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+if(QUILL_BUILD_BENCHMARKS)
+  find_package(benchmark REQUIRED)
+endif()

@@ -1,0 +1,213 @@
+// Separable triangle-filter resampling in 14-bit fixed point. The weights of every
+// output pixel are computed once per axis; the inner loops then only multiply and add,
+// four channels at a time (two taps per instruction with SSE2, which every x86-64
+// processor has).
+#include "render/image_scaler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define QUILL_SCALER_SSE2 1
+#endif
+
+namespace {
+
+constexpr int kWeightBits = 14;
+constexpr int kWeightOne = 1 << kWeightBits;  // weights of one output pixel add up to this
+constexpr int kRound = 1 << (kWeightBits - 1);
+
+// Filter of one axis: output pixel i reads source pixels first[i] .. first[i] + taps - 1
+// with weights[i * taps ..]. Every window lies inside the source, so the loops need no
+// bounds checks; unused taps carry weight 0.
+struct FilterTable {
+  int taps = 0;
+  std::vector<int> first;
+  std::vector<int16_t> weights;
+  std::vector<int32_t> pairs;  // weights two by two, low tap in the low half, for SSE2
+};
+
+FilterTable BuildFilterTable(int sourceSize, int targetSize) {
+  const double scale = static_cast<double>(sourceSize) / targetSize;
+  // Reducing widens the tent to cover every source pixel an output pixel spans;
+  // enlarging keeps it one pixel wide, which is bilinear interpolation.
+  const double radius = std::max(1.0, scale);
+
+  FilterTable table;
+  table.taps = std::min(static_cast<int>(std::ceil(2 * radius)) + 1, sourceSize);
+  if (table.taps % 2 != 0 && table.taps < sourceSize) ++table.taps;  // SSE2 takes pairs
+  const int taps = table.taps;
+  table.first.resize(targetSize);
+  table.weights.assign(static_cast<size_t>(targetSize) * taps, 0);
+
+  std::vector<double> weight(taps);
+  for (int i = 0; i < targetSize; ++i) {
+    const double center = (i + 0.5) * scale - 0.5;
+    const int lo = std::max(0, static_cast<int>(std::floor(center - radius)) + 1);
+    const int hi = std::min(sourceSize - 1, static_cast<int>(std::ceil(center + radius)) - 1);
+    const int start = std::max(0, std::min(lo, sourceSize - taps));
+    std::fill(weight.begin(), weight.end(), 0.0);
+    double sum = 0;
+    for (int j = lo; j <= hi; ++j) {
+      const double w = 1.0 - std::fabs(j - center) / radius;
+      weight[j - start] = w;
+      sum += w;
+    }
+    // Fixed-point weights that add up to exactly kWeightOne, so a flat area keeps its
+    // colour; the rounding remainder goes to the largest weight.
+    int16_t* out = &table.weights[static_cast<size_t>(i) * taps];
+    int total = 0;
+    int largest = 0;
+    for (int k = 0; k < taps; ++k) {
+      out[k] = static_cast<int16_t>(std::lround(weight[k] / sum * kWeightOne));
+      total += out[k];
+      if (out[k] > out[largest]) largest = k;
+    }
+    out[largest] = static_cast<int16_t>(out[largest] + kWeightOne - total);
+    table.first[i] = start;
+  }
+
+  if (taps % 2 == 0) {
+    table.pairs.resize(table.weights.size() / 2);
+    for (size_t k = 0; k < table.pairs.size(); ++k) {
+      table.pairs[k] = static_cast<int32_t>(static_cast<uint16_t>(table.weights[2 * k]) |
+                                            (static_cast<uint32_t>(table.weights[2 * k + 1]) << 16));
+    }
+  }
+  return table;
+}
+
+inline uint8_t ToByte(int acc) { return static_cast<uint8_t>((acc + kRound) >> kWeightBits); }
+
+// Horizontal pass: `rows` rows of sourceWidth pixels to rows of table.first.size().
+void FilterRows(const uint32_t* source, int sourceWidth, int rows, uint32_t* target,
+                const FilterTable& table) {
+  const int targetWidth = static_cast<int>(table.first.size());
+  const int taps = table.taps;
+  for (int y = 0; y < rows; ++y) {
+    const uint8_t* row = reinterpret_cast<const uint8_t*>(source + static_cast<size_t>(y) * sourceWidth);
+    uint32_t* out = target + static_cast<size_t>(y) * targetWidth;
+#ifdef QUILL_SCALER_SSE2
+    if (!table.pairs.empty()) {
+      const __m128i zero = _mm_setzero_si128();
+      const __m128i round = _mm_set1_epi32(kRound);
+      const int pairCount = taps / 2;
+      for (int x = 0; x < targetWidth; ++x) {
+        const uint8_t* p = row + static_cast<size_t>(table.first[x]) * 4;
+        const int32_t* w = &table.pairs[static_cast<size_t>(x) * pairCount];
+        __m128i acc = round;
+        for (int k = 0; k < pairCount; ++k) {
+          // Two neighbouring pixels B0 G0 R0 A0 B1 G1 R1 A1 become the 16-bit pairs
+          // B0 B1 G0 G1 R0 R1 A0 A1, which one multiply-add weighs and sums.
+          __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 8 * k));
+          v = _mm_unpacklo_epi8(_mm_unpacklo_epi8(v, _mm_srli_si128(v, 4)), zero);
+          acc = _mm_add_epi32(acc, _mm_madd_epi16(v, _mm_set1_epi32(w[k])));
+        }
+        acc = _mm_srai_epi32(acc, kWeightBits);
+        acc = _mm_packs_epi32(acc, acc);
+        out[x] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(acc, acc)));
+      }
+      continue;
+    }
+#endif
+    for (int x = 0; x < targetWidth; ++x) {
+      const uint8_t* p = row + static_cast<size_t>(table.first[x]) * 4;
+      const int16_t* w = &table.weights[static_cast<size_t>(x) * taps];
+      int acc[4] = {0, 0, 0, 0};
+      for (int k = 0; k < taps; ++k) {
+        for (int c = 0; c < 4; ++c) acc[c] += w[k] * p[4 * k + c];
+      }
+      uint8_t bytes[4] = {ToByte(acc[0]), ToByte(acc[1]), ToByte(acc[2]), ToByte(acc[3])};
+      std::memcpy(&out[x], bytes, 4);
+    }
+  }
+}
+
+// Vertical pass: rows of `width` pixels, sourceHeight of them, to table.first.size().
+void FilterColumns(const uint32_t* source, int width, uint32_t* target,
+                   const FilterTable& table) {
+  const int targetHeight = static_cast<int>(table.first.size());
+  const int taps = table.taps;
+  const size_t stride = static_cast<size_t>(width) * 4;  // bytes per row
+  const uint8_t* base = reinterpret_cast<const uint8_t*>(source);
+  for (int y = 0; y < targetHeight; ++y) {
+    const uint8_t* top = base + static_cast<size_t>(table.first[y]) * stride;
+    const int16_t* w = &table.weights[static_cast<size_t>(y) * taps];
+    uint8_t* out = reinterpret_cast<uint8_t*>(target + static_cast<size_t>(y) * width);
+    size_t i = 0;
+#ifdef QUILL_SCALER_SSE2
+    if (!table.pairs.empty()) {
+      const __m128i zero = _mm_setzero_si128();
+      const __m128i round = _mm_set1_epi32(kRound);
+      const int32_t* pairs = &table.pairs[static_cast<size_t>(y) * (taps / 2)];
+      for (; i + 16 <= stride; i += 16) {
+        __m128i acc0 = round, acc1 = round, acc2 = round, acc3 = round;
+        for (int k = 0; k < taps; k += 2) {
+          // Bytes of two rows interleaved become 16-bit pairs for one multiply-add.
+          const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + k * stride + i));
+          const __m128i b =
+              _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + (k + 1) * stride + i));
+          const __m128i wk = _mm_set1_epi32(pairs[k / 2]);
+          const __m128i lo = _mm_unpacklo_epi8(a, b);
+          const __m128i hi = _mm_unpackhi_epi8(a, b);
+          acc0 = _mm_add_epi32(acc0, _mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), wk));
+          acc1 = _mm_add_epi32(acc1, _mm_madd_epi16(_mm_unpackhi_epi8(lo, zero), wk));
+          acc2 = _mm_add_epi32(acc2, _mm_madd_epi16(_mm_unpacklo_epi8(hi, zero), wk));
+          acc3 = _mm_add_epi32(acc3, _mm_madd_epi16(_mm_unpackhi_epi8(hi, zero), wk));
+        }
+        const __m128i first = _mm_packs_epi32(_mm_srai_epi32(acc0, kWeightBits),
+                                              _mm_srai_epi32(acc1, kWeightBits));
+        const __m128i second = _mm_packs_epi32(_mm_srai_epi32(acc2, kWeightBits),
+                                               _mm_srai_epi32(acc3, kWeightBits));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(first, second));
+      }
+    }
+#endif
+    for (; i < stride; ++i) {
+      int acc = 0;
+      for (int k = 0; k < taps; ++k) acc += w[k] * top[k * stride + i];
+      out[i] = ToByte(acc);
+    }
+  }
+}
+
+}  // namespace
+
+void ScaleImage(const MipLevel& source, int width, int height, MipLevel& out) {
+  const int sw = source.width;
+  const int sh = source.height;
+  if (sw == width && sh == height) {
+    out.width = width;
+    out.height = height;
+    out.pixels.assign(source.pixels.begin(), source.pixels.end());
+    return;
+  }
+  PixelBuffer result(static_cast<size_t>(width) * height);
+  if (sw == width) {
+    FilterColumns(source.pixels.data(), width, result.data(), BuildFilterTable(sh, height));
+  } else if (sh == height) {
+    FilterRows(source.pixels.data(), sw, sh, result.data(), BuildFilterTable(sw, width));
+  } else {
+    const FilterTable across = BuildFilterTable(sw, width);
+    const FilterTable down = BuildFilterTable(sh, height);
+    // Both orders give nearly the same picture; take the one with fewer multiplies.
+    const double rowsFirst = static_cast<double>(sh) * width * across.taps +
+                             static_cast<double>(width) * height * down.taps;
+    const double columnsFirst = static_cast<double>(sw) * height * down.taps +
+                                static_cast<double>(width) * height * across.taps;
+    if (rowsFirst <= columnsFirst) {
+      PixelBuffer middle(static_cast<size_t>(width) * sh);
+      FilterRows(source.pixels.data(), sw, sh, middle.data(), across);
+      FilterColumns(middle.data(), width, result.data(), down);
+    } else {
+      PixelBuffer middle(static_cast<size_t>(sw) * height);
+      FilterColumns(source.pixels.data(), sw, middle.data(), down);
+      FilterRows(middle.data(), sw, height, result.data(), across);
+    }
+  }
+  out.width = width;
+  out.height = height;
+  out.pixels = std::move(result);
+}

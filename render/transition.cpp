@@ -1,0 +1,349 @@
+// Transition effects. Every effect maps a grid point to a position f and an edge width
+// e and reveals the point through a linear ramp of the progress. f and e never change
+// within a cycle, so they are computed once per cycle and each frame applies only the
+// ramp; both paths share the same arithmetic and give identical floats.
+#include "render/transition.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "app/random.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Vertical distances are scaled so that circles look round on a 4:3 screen.
+constexpr double kAspect = 0.75;
+// Single-precision square roots of 0.5 and 2.205: the distances that the circle and
+// the star normalise by.
+constexpr float kHalfDiagonal = 0.70710677f;
+constexpr float kStarRadius = 1.4849242f;
+// Centre of the circle and diamond, a little off the middle of the grid.
+constexpr double kShapeCentre = 0.505;
+// Centre of the clock sweeps and spirals.
+constexpr double kMiddle = 0.5;
+// Soft-edge widths. The wipe and sweep edge is a double; the strip and block edges are
+// single-precision values, which differ slightly from their decimal text.
+constexpr double kWipeEdge = 0.2;
+constexpr float kColumnStripEdge = 0.05f;
+constexpr float kRowStripEdge = 1.0f / 15.0f;
+constexpr float kBlockEdge = 0.2f;
+// Edges of the circle, diamond and star grow with the distance from the centre: sharp
+// near it, soft far away.
+constexpr double kGrowingEdgeSlope = 0.2;
+constexpr double kShapeEdgeBase = 0.01;
+constexpr double kStarEdgeBase = 0.03;
+constexpr double kStarTeethPerHalfTurn = 10.0;
+
+// Effect 19 appears twice, so the cross-fade is chosen twice as often as the others.
+constexpr int kSelection[] = {0, 1, 2, 3, 4, 5, 19, 6, 7, 10, 11, 8, 9, 12, 13, 19, 14, 15, 16, 17, 18};
+constexpr unsigned kSelectionSize = sizeof(kSelection) / sizeof(kSelection[0]);
+constexpr int kMaxEffectDraws = 11;  // after eleven draws a repeat of the last effect stands
+constexpr int kBlockSwaps = 96;
+constexpr float kInverseRandomMax = 1.0f / 32767.0f;
+
+CTransition::BlockTable g_blockThresholds = {};
+// Counts rebuilds of the shared table so that a transition notices when another one
+// rebuilt it under its cached plan.
+unsigned g_blockTableGeneration = 0;
+
+// A draw as an unsigned value, so that a modulo always yields a valid index.
+unsigned Draw() { return static_cast<unsigned>(QuillRand()); }
+
+void RebuildBlockThresholds() {
+  auto& table = g_blockThresholds;
+  // 48 distinct thresholds from 0 to 1, then shuffled by random swaps.
+  for (int i = 0; i < CTransition::kBlockColumns; ++i)
+    for (int j = 0; j < CTransition::kBlockRows; ++j)
+      table[i][j] = static_cast<float>(CTransition::kBlockColumns * j + i) / 47.0f;
+  for (int n = 0; n < kBlockSwaps; ++n) {
+    // Four separate statements fix the order of the draws.
+    const unsigned i1 = Draw() % CTransition::kBlockColumns;
+    const unsigned j1 = Draw() % CTransition::kBlockRows;
+    const unsigned i2 = Draw() % CTransition::kBlockColumns;
+    const unsigned j2 = Draw() % CTransition::kBlockRows;
+    std::swap(table[i1][j1], table[i2][j2]);
+  }
+  ++g_blockTableGeneration;
+}
+
+enum class Ramp { kRising, kFalling, kNone };
+
+Ramp RampOf(int effect) {
+  switch (effect) {
+    case 0: case 3: case 4: case 6: case 8: case 10: case 12: case 13: case 15: case 16: case 18:
+      return Ramp::kRising;
+    case 1: case 2: case 5: case 7: case 9: case 11: case 14: case 17:
+      return Ramp::kFalling;
+    default:
+      return Ramp::kNone;
+  }
+}
+
+inline float Clamp01(double value) {
+  value = value < 0.0 ? 0.0 : value;
+  value = value > 1.0 ? 1.0 : value;
+  return static_cast<float>(value);
+}
+
+// The two ramps. (1 + e) lets the soft edge of width e enter at one end of the range of
+// f and leave at the other, so p = 0 and p = 1 give 0 and 1 for f in 0..1.
+template <Ramp kRamp>
+inline float RampWeight(double position, double edge, double p) {
+  if (kRamp == Ramp::kRising) return Clamp01(((1.0 + edge) * p - position) / edge);
+  return Clamp01(((1.0 + edge) * p + position - 1.0) / edge);
+}
+
+inline float RampWeight(Ramp ramp, double position, double edge, double p) {
+  return ramp == Ramp::kRising ? RampWeight<Ramp::kRising>(position, edge, p)
+                               : RampWeight<Ramp::kFalling>(position, edge, p);
+}
+
+template <Ramp kRamp>
+void RampPoints(const double* __restrict position, const double* __restrict edge,
+                float* __restrict out, size_t count, double p) {
+  for (size_t i = 0; i < count; ++i) out[i] = RampWeight<kRamp>(position[i], edge[i], p);
+}
+
+void RampPoints(Ramp ramp, const double* position, const double* edge, float* out, size_t count,
+                double p) {
+  if (ramp == Ramp::kRising)
+    RampPoints<Ramp::kRising>(position, edge, out, count, p);
+  else
+    RampPoints<Ramp::kFalling>(position, edge, out, count, p);
+}
+
+struct Shape {
+  double position;  // f: smaller values are revealed first by the rising ramp
+  double edge;      // e: width of the soft edge in units of f
+};
+
+// Angle of the offset around the centre, 0 and 1 at twelve o'clock, growing
+// anticlockwise on screen (y grows downward, so straight up is atan2 = +-pi).
+inline double Angle(double dx, double dy) { return std::atan2(dx, dy); }
+
+Shape ShapeAt(int effect, double x, double y, double centreX, double centreY,
+              const CTransition::BlockTable& table) {
+  switch (effect) {
+    case 0:
+    case 1:
+      return {x, kWipeEdge};
+    case 2:
+    case 3:
+      return {y, kWipeEdge};
+    case 4:
+    case 5: {
+      const double dx = x - kShapeCentre, dy = (y - kShapeCentre) * kAspect;
+      const double d = std::sqrt(dx * dx + dy * dy) / kHalfDiagonal;
+      return {d, kGrowingEdgeSlope * d + kShapeEdgeBase};
+    }
+    case 6:
+    case 7: {
+      const double dx = x - kShapeCentre, dy = (y - kShapeCentre) * kAspect;
+      const double d = std::fabs(dx) + std::fabs(dy);
+      return {d, kGrowingEdgeSlope * d + kShapeEdgeBase};
+    }
+    case 8:
+    case 9: {
+      const double dx = x - centreX, dy = (y - centreY) * kAspect;
+      const double n = std::sqrt(dx * dx + dy * dy) / kStarRadius;
+      // Triangle wave of the angle with ten teeth; the star's points lie where s = 0.
+      const double h = (Angle(dx, dy) + kPi) * kStarTeethPerHalfTurn / kPi;
+      const int k = static_cast<int>(h);
+      const double s = (k % 2 != 0) ? h - k : 1.0 - (h - k);
+      return {n * (1.0 + 0.5 * s), kGrowingEdgeSlope * n + kStarEdgeBase};
+    }
+    case 10:
+    case 11: {
+      const double dx = x - kMiddle, dy = (y - kMiddle) * kAspect;
+      return {(Angle(dx, dy) + kPi) / (2.0 * kPi), kWipeEdge};
+    }
+    case 12:
+    case 13: {
+      const double dx = x - kMiddle, dy = (y - kMiddle) * kAspect;
+      const double radial = 0.5 * std::sqrt(dx * dx + dy * dy) / kHalfDiagonal;
+      const double angle = effect == 12 ? -Angle(dx, dy) : Angle(dx, dy);
+      return {radial + (angle + kPi) / (4.0 * kPi), kWipeEdge};
+    }
+    case 14:
+    case 15: {
+      const int k = std::min(static_cast<int>(4.0 * x), 3);
+      return {(k + y) / 4.0, kColumnStripEdge};
+    }
+    case 16:
+    case 17: {
+      const int k = std::min(static_cast<int>(3.0 * y), 2);
+      return {(k + x) / 3.0, kRowStripEdge};
+    }
+    case 18: {
+      const int i = std::min(static_cast<int>(CTransition::kBlockColumns * x),
+                             CTransition::kBlockColumns - 1);
+      const int j =
+          std::min(static_cast<int>(CTransition::kBlockRows * y), CTransition::kBlockRows - 1);
+      return {table[i][j], kBlockEdge};
+    }
+    default:
+      return {0.0, 1.0};
+  }
+}
+
+// Grid coordinate of a column or row: c / 128 across, r / 96 down for the renderer's
+// grid (the mesh vertices themselves sit at c / 127 and r / 95).
+inline double GridCoordinate(unsigned index, unsigned count) {
+  return static_cast<double>(index) / static_cast<double>(count);
+}
+
+}  // namespace
+
+CTransition::CTransition(unsigned width, unsigned height)
+    : m_width(width),
+      m_height(height),
+      m_weights(new float[static_cast<size_t>(width) * height]),
+      m_position(new double[static_cast<size_t>(width) * height]),
+      m_edge(new double[static_cast<size_t>(width) * height]) {
+  // Every buffer the per-frame path uses is allocated here: a frame allocates nothing.
+  const size_t points = static_cast<size_t>(width) * height;
+  m_distinctRows.reserve(height);
+  m_rowCopies.reserve(height);
+  m_runs.reserve(points / 4 + 1);
+  ChooseEffect();
+}
+
+CTransition::~CTransition() = default;
+
+float CTransition::RandomRange(float lo, float hi) {
+  return lo + static_cast<float>(QuillRand()) * kInverseRandomMax * (hi - lo);
+}
+
+const CTransition::BlockTable& CTransition::GetBlockThresholds() { return g_blockThresholds; }
+
+void CTransition::ChooseEffect() {
+  const int previous = m_effect;
+  int candidate = kSelection[Draw() % kSelectionSize];
+  for (int draws = 1; candidate == previous && draws < kMaxEffectDraws; ++draws)
+    candidate = kSelection[Draw() % kSelectionSize];
+  m_effect = candidate;
+  m_centreX = RandomRange(0.0f, 1.0f);
+  m_centreY = RandomRange(0.0f, 1.0f);
+  m_reshuffle = 1;
+  InvalidatePlan();
+}
+
+bool CTransition::SetEffect(int effect, float centreX, float centreY) {
+  if (effect < 0 || effect >= kEffectCount) return false;
+  m_effect = effect;
+  m_centreX = centreX;
+  m_centreY = centreY;
+  m_reshuffle = 1;
+  InvalidatePlan();
+  return true;
+}
+
+float CTransition::ComputeWeightDirect(int effect, unsigned column, unsigned row, unsigned width,
+                                       unsigned height, float p, float centreX, float centreY,
+                                       const BlockTable& table) {
+  const Ramp ramp = RampOf(effect);
+  if (ramp == Ramp::kNone) return effect == kCrossFadeEffect ? Clamp01(p) : 0.0f;
+  const Shape shape = ShapeAt(effect, GridCoordinate(column, width), GridCoordinate(row, height),
+                              centreX, centreY, table);
+  return RampWeight(ramp, shape.position, shape.edge, p);
+}
+
+const float* CTransition::ComputeMask(float p) {
+  // The caller clamps already; doing it again keeps a stray value or NaN out of the mask.
+  if (!(p >= 0.0f)) p = 0.0f;
+  if (p > 1.0f) p = 1.0f;
+  if (m_effect == kBlockEffect && m_reshuffle != 0) {
+    RebuildBlockThresholds();
+    m_reshuffle = 0;
+  }
+  if (RampOf(m_effect) == Ramp::kNone) {
+    const float weight = m_effect == kCrossFadeEffect ? p : 0.0f;
+    std::fill_n(m_weights.get(), static_cast<size_t>(m_width) * m_height, weight);
+    return m_weights.get();
+  }
+  if (!m_planValid ||
+      (m_effect == kBlockEffect && m_planTableGeneration != g_blockTableGeneration))
+    BuildPlan();
+  ApplyPlan(p);
+  return m_weights.get();
+}
+
+void CTransition::InvalidatePlan() { m_planValid = false; }
+
+void CTransition::BuildPlan() {
+  const size_t width = m_width;
+  for (unsigned r = 0; r < m_height; ++r) {
+    const double y = GridCoordinate(r, m_height);
+    for (unsigned c = 0; c < m_width; ++c) {
+      const Shape shape =
+          ShapeAt(m_effect, GridCoordinate(c, m_width), y, m_centreX, m_centreY, g_blockThresholds);
+      m_position[r * width + c] = shape.position;
+      m_edge[r * width + c] = shape.edge;
+    }
+  }
+
+  // Rows equal to the row above (wipes across, horizontal strips, block rows) are
+  // copied instead of computed.
+  m_distinctRows.clear();
+  m_rowCopies.clear();
+  const size_t rowBytes = width * sizeof(double);
+  unsigned source = 0;
+  for (unsigned r = 0; r < m_height; ++r) {
+    const size_t at = r * width;
+    if (r > 0 && std::memcmp(&m_position[at], &m_position[at - width], rowBytes) == 0 &&
+        std::memcmp(&m_edge[at], &m_edge[at - width], rowBytes) == 0) {
+      m_rowCopies.emplace_back(r, source);
+    } else {
+      source = r;
+      m_distinctRows.push_back(r);
+    }
+  }
+
+  // Where the distinct rows consist of a few long runs (wipes down, vertical strips,
+  // blocks), one ramp per run suffices; otherwise every point gets its own ramp.
+  m_runs.clear();
+  m_planDense = false;
+  for (unsigned r : m_distinctRows) {
+    const size_t rowStart = r * width;
+    for (size_t c = 0; c < width;) {
+      const size_t start = rowStart + c;
+      size_t end = c + 1;
+      while (end < width &&
+             std::memcmp(&m_position[rowStart + end], &m_position[start], sizeof(double)) == 0 &&
+             std::memcmp(&m_edge[rowStart + end], &m_edge[start], sizeof(double)) == 0)
+        ++end;
+      if (m_runs.size() == m_runs.capacity()) {
+        m_planDense = true;
+        break;
+      }
+      m_runs.push_back({start, end - c, m_position[start], m_edge[start]});
+      c = end;
+    }
+    if (m_planDense) break;
+  }
+  if (m_planDense) m_runs.clear();
+
+  m_planTableGeneration = g_blockTableGeneration;
+  m_planValid = true;
+}
+
+void CTransition::ApplyPlan(double p) {
+  const Ramp ramp = RampOf(m_effect);
+  const size_t width = m_width;
+  float* weights = m_weights.get();
+  if (!m_planDense) {
+    for (const Run& run : m_runs)
+      std::fill_n(weights + run.start, run.length, RampWeight(ramp, run.position, run.edge, p));
+  } else if (m_rowCopies.empty()) {
+    RampPoints(ramp, m_position.get(), m_edge.get(), weights, width * m_height, p);
+  } else {
+    for (unsigned r : m_distinctRows) {
+      const size_t at = r * width;
+      RampPoints(ramp, &m_position[at], &m_edge[at], weights + at, width, p);
+    }
+  }
+  for (const auto& copy : m_rowCopies)
+    std::memcpy(weights + copy.first * width, weights + copy.second * width, width * sizeof(float));
+}

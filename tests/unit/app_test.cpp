@@ -1,0 +1,254 @@
+// The application shell's portable logic: mode selection, error trace and report
+// composition, the application clock, the frame timer, the product configuration.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app_clock.h"
+#include "app/command_line.h"
+#include "app/error_trace.h"
+#include "app/pending_failure.h"
+#include "app/product_config.h"
+#include "app/random.h"
+#include "app/settings.h"
+#include "render/frame_timer.h"
+
+TEST(MatchOption, SelectsTheModeByTheFirstLetterFoundInTheFixedOrder) {
+  const struct {
+    const char* argument;
+    int mode;
+  } cases[] = {
+      {"/s", ModeSaver},       {"-S", ModeSaver},    {"s", ModeSaver},
+      {"/c", ModeConfig},      {"/C:1234", ModeConfig}, {"/c:1234", ModeConfig},
+      {"/saver", ModeChangePassword},  // 'a' is tested before 's'
+      {"/cs", ModeConfig},     {"-test", ModeTest},  {"/t", ModeTest},
+      {"/p", ModePreview},     {"/P", ModePreview},  {"/a", ModeChangePassword},
+      {"/x", ModeNone},        {"", ModeNone},       {"1234", ModeNone},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MatchOption(c.argument), c.mode) << c.argument;
+  EXPECT_EQ(MatchOption(nullptr), ModeNone);
+}
+
+TEST(MatchOption, TheTrailByteOfADoubleByteCharacterNeverMatches) {
+  // 0x81 is a lead byte in the test's code page; 's' right after it is its trail byte.
+  const LeadByteTest leadBytes = [](unsigned char byte) { return byte == 0x81; };
+  EXPECT_EQ(MatchOption("/\x81s", leadBytes), ModeNone);
+  EXPECT_EQ(MatchOption("/\x81sS", leadBytes), ModeSaver);
+  EXPECT_EQ(MatchOption("/\x81s", nullptr), ModeSaver);
+  EXPECT_EQ(MatchOption("\x81", leadBytes), ModeNone);  // lead byte at the very end
+}
+
+TEST(ParseWindowHandle, ReadsLikeAtolAndTakesAMissingArgumentAsNoWindow) {
+  const struct {
+    const char* text;
+    long value;
+  } cases[] = {{"1234", 1234}, {"  42", 42}, {"-7", -7}, {"12ab", 12}, {"abc", 0}, {"", 0}};
+  for (const auto& c : cases) EXPECT_EQ(ParseWindowHandle(c.text), c.value) << c.text;
+  EXPECT_EQ(ParseWindowHandle(nullptr), 0);
+}
+
+class ErrorTraceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_errorTrace.clear();
+    g_errorMessage.clear();
+  }
+};
+
+TEST_F(ErrorTraceTest, FramesPrependTheirNamesOutermostFirst) {
+  try {
+    RunInErrorFrame("CSaverApp::Run", [] {
+      RunInErrorFrame("CSaverApp::DoSaver", [] { Raise("\"Could not set specified video mode\""); });
+    });
+    FAIL() << "nothing was thrown";
+  } catch (int value) {
+    EXPECT_EQ(value, 0);
+  }
+  EXPECT_EQ(g_errorTrace, "CSaverApp::Run() -> CSaverApp::DoSaver()");
+  EXPECT_EQ(ComposeErrorReport(),
+            "CSaverApp::Run() -> CSaverApp::DoSaver()\n\n\"Could not set specified video mode\"");
+}
+
+TEST_F(ErrorTraceTest, OneFrameWithAnEmptyMessageReportsUnknownError) {
+  EXPECT_ANY_THROW(RunInErrorFrame("CSaverApp::LoadSettings", [] { throw 0; }));
+  EXPECT_EQ(g_errorTrace, "CSaverApp::LoadSettings()");
+  EXPECT_EQ(ComposeErrorReport(), "CSaverApp::LoadSettings()\n\n\"Unknown Error\"");
+}
+
+TEST_F(ErrorTraceTest, AnyExceptionPassesThroughAFrameUnchanged) {
+  EXPECT_THROW(RunInErrorFrame("ShowHelp", [] { throw std::runtime_error("x"); }),
+               std::runtime_error);
+  EXPECT_EQ(g_errorTrace, "ShowHelp()");
+  EXPECT_EQ(RunInErrorFrame("ShowHelp", [] { return 5; }), 5);
+  EXPECT_EQ(g_errorTrace, "ShowHelp()");
+}
+
+TEST_F(ErrorTraceTest, AWindowFrameKeepsTheFailureUntilTheLoopRethrowsIt) {
+  const long answer = RunInWindowFrame("CSaverWnd::WndProc", 0L, []() -> long {
+    Raise("\"Could not create main window\"");
+  });
+  EXPECT_EQ(answer, 0);
+  EXPECT_TRUE(g_pendingFailure.IsSet());
+  // A second failure before the loop runs does not replace the first.
+  RunInWindowFrame("CBlackWnd::WndProc", 0L, []() -> long { throw 1; });
+  try {
+    RunInErrorFrame("CSaverApp::DoTest", [] { g_pendingFailure.RethrowIfSet(); });
+    FAIL() << "nothing was rethrown";
+  } catch (int value) {
+    EXPECT_EQ(value, 0);
+  }
+  EXPECT_FALSE(g_pendingFailure.IsSet());
+  EXPECT_EQ(g_errorTrace, "CSaverApp::DoTest() -> CBlackWnd::WndProc() -> CSaverWnd::WndProc()");
+  g_pendingFailure.RethrowIfSet();  // nothing left: no throw
+}
+
+TEST(AppClock, StepsAreCappedAndOnlyTheCappedStepCountsAsRunTime) {
+  CAppClock clock;
+  clock.Start(5.0);
+  EXPECT_EQ(clock.Time(), 5.0);
+  EXPECT_EQ(clock.RunTime(), 0.0);
+  clock.Tick(7.0);  // a frame of 2 s
+  EXPECT_EQ(clock.Time(), 7.0);
+  EXPECT_EQ(clock.FrameTime(), 2.0);
+  EXPECT_EQ(clock.FrameStep(), 0.1);
+  EXPECT_DOUBLE_EQ(clock.RunTime(), 0.1);
+  clock.Tick(7.05);
+  EXPECT_NEAR(clock.FrameStep(), 0.05, 1e-12);
+  EXPECT_NEAR(clock.RunTime(), 0.15, 1e-12);
+}
+
+TEST(AppClock, RunTimePassesOneSecondOnlyAfterElevenTicks) {
+  CAppClock clock;
+  clock.Start(0.0);
+  double now = 0.0;
+  int ticks = 0;
+  while (clock.RunTime() <= 1.0) {
+    now += 3.0;  // every frame stalls well past the cap
+    clock.Tick(now);
+    ++ticks;
+    ASSERT_LT(ticks, 100);
+  }
+  EXPECT_GE(ticks, 11);
+}
+
+namespace {
+// A scripted clock: the counter and the millisecond clock read from variables.
+int64_t g_counter = 0;
+uint32_t g_milliseconds = 0;
+bool g_hasCounter = true;
+const TimerSource kScriptedSource{
+    [](int64_t* frequency) {
+      *frequency = 1000;
+      return g_hasCounter;
+    },
+    [](int64_t* count) {
+      *count = g_counter;
+      return true;
+    },
+    [] { return g_milliseconds; }};
+}  // namespace
+
+TEST(FrameTimer, CountsFromStartWithTheCounterOrTheMillisecondClock) {
+  g_hasCounter = true;
+  g_counter = 500;
+  CFrameTimer counter(kScriptedSource);
+  g_counter = 1500;
+  EXPECT_DOUBLE_EQ(counter.Elapsed(), 1.0);  // a new timer counts from construction
+  counter.Start();
+  EXPECT_EQ(counter.Elapsed(), 0.0);
+  g_counter = 1750;
+  EXPECT_DOUBLE_EQ(counter.Elapsed(), 0.25);
+
+  g_hasCounter = false;
+  g_milliseconds = 0xFFFFFF00u;  // 256 ms before the 32-bit clock wraps
+  CFrameTimer fallback(kScriptedSource);
+  EXPECT_EQ(fallback.Elapsed(), 0.0);  // same millisecond: exactly zero
+  g_milliseconds = 0x100u;             // past the wrap
+  EXPECT_DOUBLE_EQ(fallback.Elapsed(), 0.512);
+}
+
+TEST(FrameTimer, MillisecondDifferencesSurviveOneWrap) {
+  const struct {
+    uint32_t start, now;
+    double seconds;
+  } cases[] = {{0, 0, 0.0}, {1000, 3500, 2.5}, {0xFFFFFFFFu, 0, 0.001}, {0xFFFFF000u, 0x1000u, 8.192}};
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(MillisecondsToSeconds(c.start, c.now), c.seconds);
+}
+
+TEST(FrameTimer, ThePlatformClockStartsNearZeroAndNeverGoesBack) {
+  CFrameTimer timer;
+  timer.Start();
+  const double first = timer.Elapsed();
+  EXPECT_GE(first, 0.0);
+  EXPECT_LT(first, 0.5);
+  EXPECT_GE(timer.Elapsed(), first);
+}
+
+TEST(Random, TheNativeGeneratorFollowsTheWindowsRuntimeFormula) {
+  // The first draws of the Windows runtime's rand() after srand(1).
+  SeedRandom(1);
+  const std::vector<int> expected = {41, 18467, 6334, 26500, 19169};
+  for (int value : expected) EXPECT_EQ(QuillRand(), value);
+  SeedRandom(1);
+  EXPECT_EQ(QuillRand(), 41);
+}
+
+TEST(Settings, DefaultsLeaveThePathAlone) {
+  g_settings.Path = "C:\\Help\\";
+  g_settings.KeepTime = 9;
+  SetDefaults();
+  EXPECT_EQ(g_settings.KeepTime, 3);
+  EXPECT_EQ(g_settings.Path, "C:\\Help\\");
+  EXPECT_STREQ(kSettingFields[6].valueName, "24h");
+  EXPECT_EQ(kSettingFields[6].field, &Settings::Clock24h);
+}
+
+TEST(ProductConfig, ReadsTheFourValuesAndComposesTheSettingsKey) {
+  const struct {
+    const char* document;
+    const char* title;
+    const char* company;
+    const char* key;
+  } cases[] = {
+      {"<ini>\r\n\t<Screensaver>\r\n\t\t<Title>My Title</Title><Company>Acme</Company>"
+       "</Screensaver>\r\n</ini>",
+       "My Title", "Acme", "Software\\Acme\\My Title"},
+      {"<ini><Other/></ini>", "***", "***", "Software\\***\\***"},
+      {"<ini><Screensaver><Title>T</Title><Company></Company></Screensaver></ini>", "T", "",
+       "Software\\\\T"},
+      {"<ini><Screensaver><title>lower</title><Company>A\\B</Company></Screensaver></ini>", "***",
+       "A\\B", "Software\\A\\B\\***"},
+      {"<root><deep><ini><Screensaver><Title>Nested</Title></Screensaver></ini></deep></root>",
+       "Nested", "***", "Software\\***\\Nested"},
+  };
+  for (const auto& c : cases) {
+    ProductInfo product;
+    ASSERT_TRUE(ReadProductConfig(c.document, static_cast<int>(strlen(c.document)), product))
+        << c.document;
+    EXPECT_EQ(product.Title, c.title) << c.document;
+    EXPECT_EQ(product.Company, c.company) << c.document;
+    EXPECT_EQ(product.SettingsKey, c.key) << c.document;
+    EXPECT_EQ(product.Version, "***");
+  }
+  ProductInfo broken;
+  EXPECT_FALSE(ReadProductConfig("<a></b>", 7, broken));
+  EXPECT_TRUE(broken.SettingsKey.empty());
+}
+
+TEST(ProductConfig, TheProgramPathIsTakenFromTheCommandLine) {
+  const std::string longPath(300, 'x');
+  const struct {
+    std::string commandLine;
+    std::string path;
+  } cases[] = {
+      {"\"C:\\Program Files\\My Saver.scr\" /s", "C:\\Program Files\\My Saver.scr"},
+      {"C:\\Program Files\\My Saver.scr /s", "C:\\Program"},
+      {"C:\\saver.scr", "C:\\saver.scr"},
+      {"\"C:\\unterminated.scr", "C:\\unterminated.scr"},
+      {"", ""},
+      {"\"" + longPath + "\" /s", ""},  // too long for the path buffer: no file at all
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtractProgramPath(c.commandLine.c_str()), c.path);
+  EXPECT_EQ(ExtractProgramPath(nullptr), "");
+}

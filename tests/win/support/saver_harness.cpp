@@ -1,0 +1,246 @@
+// Windows-side helpers for tests that drive the real screensaver.
+#include "tests/win/support/saver_harness.h"
+
+#include <cstdlib>
+#include <cstring>
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount() - start >= timeoutMs) return condition();
+    Sleep(10);
+  }
+}
+
+CTestProcess::~CTestProcess() { Terminate(); }
+
+bool CTestProcess::Start(const std::string& program, const std::string& arguments) {
+  Terminate();
+  std::string commandLine = "\"" + program + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  return CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &m_info) != FALSE;
+}
+
+bool CTestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (m_info.hProcess == nullptr) return false;
+  if (WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+  if (exitCode != nullptr) GetExitCodeProcess(m_info.hProcess, exitCode);
+  return true;
+}
+
+bool CTestProcess::IsRunning() const {
+  return m_info.hProcess != nullptr && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void CTestProcess::Terminate() {
+  if (m_info.hProcess == nullptr) return;
+  if (IsRunning()) {
+    TerminateProcess(m_info.hProcess, 99);
+    WaitForSingleObject(m_info.hProcess, 5000);
+  }
+  CloseHandle(m_info.hThread);
+  CloseHandle(m_info.hProcess);
+  m_info = PROCESS_INFORMATION{};
+}
+
+namespace {
+struct WindowQuery {
+  DWORD pid;
+  const char* className;
+  const char* title;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
+  auto* query = reinterpret_cast<WindowQuery*>(parameter);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (query->pid != 0 && pid != query->pid) return TRUE;
+  if (query->visibleOnly && !IsWindowVisible(window)) return TRUE;
+  if (query->className != nullptr) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, query->className) != 0) return TRUE;
+  }
+  if (query->title != nullptr && WindowText(window) != query->title) return TRUE;
+  query->found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM parameter) {
+  char name[64] = {};
+  GetClassNameA(child, name, sizeof name);
+  if (lstrcmpiA(name, "Static") == 0) {
+    std::string text = WindowText(child);
+    auto* out = reinterpret_cast<std::string*>(parameter);
+    if (!text.empty() && out->empty()) *out = text;
+  }
+  return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> FindWindows(DWORD pid, const char* className, const char* title,
+                              bool visibleOnly) {
+  WindowQuery query{pid, className, title, visibleOnly, {}};
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+HWND WaitForWindow(DWORD pid, const char* className, const char* title, DWORD timeoutMs) {
+  HWND window = nullptr;
+  WaitUntil(
+      [&] {
+        std::vector<HWND> found = FindWindows(pid, className, title);
+        if (!found.empty()) window = found.front();
+        return window != nullptr;
+      },
+      timeoutMs);
+  return window;
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  // WM_GETTEXT works across processes for standard controls, unlike GetWindowText.
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  return text;
+}
+
+std::string MessageBoxText(HWND box) {
+  std::string text;
+  EnumChildWindows(box, &CollectStaticText, reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+void DismissMessageBox(HWND box) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+void SendMouseMove(int dx, int dy) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = dx;
+  input.mi.dy = dy;
+  input.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD virtualKey) {
+  INPUT inputs[2]{};
+  inputs[0].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = virtualKey;
+  inputs[1] = inputs[0];
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, inputs, sizeof inputs[0]);
+}
+
+bool ReadRegistryDword(const std::string& key, const char* name, DWORD* value, DWORD* type) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    return false;
+  DWORD size = sizeof *value;
+  const LONG result =
+      RegQueryValueExA(handle, name, nullptr, type, reinterpret_cast<BYTE*>(value), &size);
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, const void* data,
+                        DWORD size) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &handle, nullptr) != ERROR_SUCCESS)
+    return false;
+  const LONG result =
+      RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
+  RegCloseKey(handle);
+  return result == ERROR_SUCCESS;
+}
+
+void DeleteRegistryTree(const std::string& key) { RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
+
+bool RegistryKeyExists(const std::string& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(handle);
+  return true;
+}
+
+ScreenImage CaptureScreen() {
+  ScreenImage image;
+  image.width = GetSystemMetrics(SM_CXSCREEN);
+  image.height = GetSystemMetrics(SM_CYSCREEN);
+  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::memcpy(image.pixels.data(), bits, image.pixels.size() * sizeof(uint32_t));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return image;
+}
+
+bool SaveBitmap(const ScreenImage& image, const std::string& path) {
+  const int rowBytes = (image.width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = image.width;
+  header.biHeight = image.height;  // bottom-up
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biSizeImage = static_cast<DWORD>(rowBytes) * image.height;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + header.biSizeImage;
+  HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
+            WriteFile(out, &header, sizeof header, &written, nullptr);
+  std::vector<unsigned char> row(rowBytes, 0);
+  for (int y = image.height - 1; ok && y >= 0; --y) {
+    for (int x = 0; x < image.width; ++x) {
+      const uint32_t pixel = image.At(x, y);
+      row[x * 3 + 0] = pixel & 0xFF;
+      row[x * 3 + 1] = (pixel >> 8) & 0xFF;
+      row[x * 3 + 2] = (pixel >> 16) & 0xFF;
+    }
+    ok = WriteFile(out, row.data(), rowBytes, &written, nullptr) != FALSE;
+  }
+  CloseHandle(out);
+  return ok;
+}
+
+std::string ScreensaverPath() {
+  const char* value = std::getenv("QUILL_SCR");
+  return value != nullptr ? value : "";
+}
+
+std::string ScratchFolder() {
+  const char* value = std::getenv("QUILL_SCRATCH");
+  return value != nullptr ? value : ".";
+}

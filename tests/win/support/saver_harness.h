@@ -1,0 +1,75 @@
+// Windows-side helpers for tests that drive the real screensaver: start it, wait for
+// its windows and its exit, read and dismiss message boxes, send input, use the
+// registry and capture the screen. Every wait is bounded.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Polls condition every few milliseconds until it holds or timeoutMs pass.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// A started process; the destructor terminates it if it still runs.
+class CTestProcess {
+ public:
+  CTestProcess() = default;
+  ~CTestProcess();
+  CTestProcess(const CTestProcess&) = delete;
+  CTestProcess& operator=(const CTestProcess&) = delete;
+
+  // Starts program with the command line "\"program\" arguments".
+  bool Start(const std::string& program, const std::string& arguments);
+  // Waits for the exit; false on time-out.
+  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+  bool IsRunning() const;
+  DWORD Id() const { return m_info.dwProcessId; }
+  void Terminate();
+
+ private:
+  PROCESS_INFORMATION m_info{};
+};
+
+// Top-level windows of process pid (0: any process) with the given class and
+// title (null: any), visible ones only when visibleOnly is set.
+std::vector<HWND> FindWindows(DWORD pid, const char* className, const char* title,
+                              bool visibleOnly = true);
+// Waits for the first such window; null on time-out.
+HWND WaitForWindow(DWORD pid, const char* className, const char* title, DWORD timeoutMs);
+
+std::string WindowText(HWND window);
+// The message of a message box: the text of its Static children that is not empty.
+std::string MessageBoxText(HWND box);
+// Presses the box's default button.
+void DismissMessageBox(HWND box);
+
+// Input through the system's input queue.
+void SendMouseMove(int dx, int dy);
+void SendKey(WORD virtualKey);
+
+// Registry values below HKEY_CURRENT_USER.
+bool ReadRegistryDword(const std::string& key, const char* name, DWORD* value, DWORD* type);
+bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, const void* data,
+                        DWORD size);
+void DeleteRegistryTree(const std::string& key);
+bool RegistryKeyExists(const std::string& key);
+
+// The primary screen as 32-bit BGRA pixels, rows top to bottom.
+struct ScreenImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+ScreenImage CaptureScreen();
+// Writes a capture as a 24-bit BMP (for people looking at failures).
+bool SaveBitmap(const ScreenImage& image, const std::string& path);
+
+// The Windows path of the screensaver under test (environment variable QUILL_SCR,
+// set by the test registration).
+std::string ScreensaverPath();
+// Folder for files the tests write, under the build tree (QUILL_SCRATCH).
+std::string ScratchFolder();
