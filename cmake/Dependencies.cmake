@@ -15,7 +15,10 @@ function(quill_fetch_source package out_var)
   set(${out_var} "${dir}" PARENT_SCOPE)
 endfunction()
 
-# zlib
+# zlib; linked statically into the Windows programs so they need no zlib1.dll.
+if(CMAKE_CROSSCOMPILING)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB REQUIRED)
 
 # minizip: Debian's binary packages cannot decrypt (the upstream source forces

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one Windows program under the test bench's Wine (ctest's cross-compiling
 # emulator): wine-run.sh DIR PROGRAM.exe ARGS...
-set -euo pipefail
+set -uo pipefail
 dir=$1
 shift
 if [ ! -f "$dir/display" ]; then
@@ -11,4 +11,11 @@ export WINEPREFIX="$dir/prefix" WINEARCH=win64
 export WINEDEBUG="${QUILL_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 DISPLAY=$(cat "$dir/display")
 export DISPLAY
-exec /usr/lib/wine/wine64 "$@"
+# Wine's own helper processes (services, the desktop window) outlive the program and
+# inherit its output; through a file they cannot keep ctest waiting on a pipe.
+log=$(mktemp "$dir/run.XXXXXX")
+/usr/lib/wine/wine64 "$@" >"$log" 2>&1 </dev/null
+rc=$?
+cat "$log"
+rm -f "$log"
+exit $rc

@@ -3,21 +3,34 @@
 // and each read inflates one whole entry into a block of its exact size.
 #include "data/content_archive.h"
 
+#include <unzip.h>
+
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
 #include <utility>
 
-#include <unzip.h>
-
 namespace {
+
+// Bytes read ahead per file access. The library reads the central directory a few
+// bytes at a time with a seek before almost every record; served from this window,
+// its seeks cost no system call.
+constexpr size_t kReadWindowSize = 32 * 1024;
 
 // Per-stream state of one opened program file. The archive offset lives here, not in
 // a global, so that independent archives never disturb each other's positions.
 struct ArchiveStream {
   FILE* file = nullptr;
   uint32_t archiveOffset = 0;  // file offset of the ZIP's first byte
+  uint64_t zipSize = 0;        // bytes from the ZIP's first byte to the trailer
+  long long fileSize = 0;      // physical size when opened
+  long long position = 0;      // the stream's position, a physical file offset
+  bool failed = false;         // a read of the file failed
+  long long windowStart = 0;   // physical offset of window[0]
+  size_t windowLength = 0;     // valid bytes in window
+  unsigned char window[kReadWindowSize];
 };
 
 // When the library is given an opaque pointer, the open function records the stream
@@ -52,57 +65,99 @@ voidpf ZCALLBACK OpenStream(voidpf opaque, const char* fileName, int mode) {
   const uint32_t archiveOffset = ok ? ReadLittleEndian32(trailer) : 0;
   // An offset past the trailer's start cannot begin a ZIP inside this file; the
   // library would otherwise be shown a file of negative length.
-  ok = ok && archiveOffset <= static_cast<unsigned long>(fileSize - kArchiveTrailerSize) &&
-       std::fseek(file, static_cast<long>(archiveOffset), SEEK_SET) == 0;
+  ok = ok && archiveOffset <= static_cast<unsigned long>(fileSize - kArchiveTrailerSize);
   ArchiveStream* stream = ok ? new (std::nothrow) ArchiveStream : nullptr;
   if (stream == nullptr) {
     std::fclose(file);
     return nullptr;
   }
+  // The window does the buffering; the runtime's own buffer would only copy twice.
+  std::setvbuf(file, nullptr, _IONBF, 0);
   stream->file = file;
   stream->archiveOffset = archiveOffset;
+  stream->zipSize = static_cast<uint64_t>(fileSize) - kArchiveTrailerSize - archiveOffset;
+  stream->fileSize = fileSize;
+  stream->position = archiveOffset;
   if (opaque != nullptr) static_cast<OpenRecord*>(opaque)->stream = stream;
   return stream;
 }
 
+// Reads at the stream's position straight from the file; false when nothing came.
+bool ReadFromFile(ArchiveStream* s, unsigned char* buffer, size_t size, size_t* count) {
+  *count = 0;
+  if (std::fseek(s->file, static_cast<long>(s->position), SEEK_SET) != 0) {
+    s->failed = true;
+    return false;
+  }
+  *count = std::fread(buffer, 1, size, s->file);
+  if (*count < size && std::ferror(s->file)) s->failed = true;
+  return *count > 0;
+}
+
 uLong ZCALLBACK ReadStream(voidpf, voidpf stream, void* buffer, uLong size) {
-  return static_cast<uLong>(std::fread(buffer, 1, size, static_cast<ArchiveStream*>(stream)->file));
+  auto* s = static_cast<ArchiveStream*>(stream);
+  auto* out = static_cast<unsigned char*>(buffer);
+  size_t done = 0;
+  while (done < size) {
+    // Past the end nothing can come; the library may ask there byte by byte, for
+    // tens of thousands of bytes, when a record claims a long extra field.
+    if (s->position >= s->fileSize) break;
+    const long long windowEnd = s->windowStart + static_cast<long long>(s->windowLength);
+    if (s->position >= s->windowStart && s->position < windowEnd) {
+      const size_t available = static_cast<size_t>(windowEnd - s->position);
+      const size_t take = std::min<size_t>(available, size - done);
+      std::memcpy(out + done, s->window + (s->position - s->windowStart), take);
+      done += take;
+      s->position += static_cast<long long>(take);
+      continue;
+    }
+    size_t count = 0;
+    if (size - done >= kReadWindowSize) {
+      // Large reads (entry data) go straight into the caller's buffer.
+      const bool got = ReadFromFile(s, out + done, size - done, &count);
+      done += count;
+      s->position += static_cast<long long>(count);
+      if (!got || count == 0) break;
+      continue;
+    }
+    s->windowLength = 0;
+    if (!ReadFromFile(s, s->window, kReadWindowSize, &count)) break;
+    s->windowStart = s->position;
+    s->windowLength = count;
+  }
+  return static_cast<uLong>(done);
 }
 
 uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong) { return 0; }
 
 long ZCALLBACK TellStream(voidpf, voidpf stream) {
   auto* s = static_cast<ArchiveStream*>(stream);
-  const long position = std::ftell(s->file);
-  if (position < 0) return -1;
-  return position - static_cast<long>(s->archiveOffset);
+  return static_cast<long>(s->position - static_cast<long long>(s->archiveOffset));
 }
 
 long ZCALLBACK SeekStream(voidpf, voidpf stream, uLong offset, int origin) {
   auto* s = static_cast<ArchiveStream*>(stream);
-  int result = -1;
+  long long target = 0;
   switch (origin) {
-    case ZLIB_FILEFUNC_SEEK_SET: {
-      const unsigned long long target =
-          static_cast<unsigned long long>(offset) + s->archiveOffset;
-      if (target <= static_cast<unsigned long long>(LONG_MAX))
-        result = std::fseek(s->file, static_cast<long>(target), SEEK_SET);
+    case ZLIB_FILEFUNC_SEEK_SET:
+      target = static_cast<long long>(offset) + s->archiveOffset;
       break;
-    }
     case ZLIB_FILEFUNC_SEEK_CUR:
       // The library passes backward moves as wrapped unsigned values.
-      result = std::fseek(s->file, static_cast<long>(offset), SEEK_CUR);
+      target = s->position + static_cast<long>(offset);
       break;
     case ZLIB_FILEFUNC_SEEK_END:
       // The ZIP ends where the trailer begins.
-      result = std::fseek(s->file, static_cast<long>(offset) - kArchiveTrailerSize, SEEK_END);
+      target = s->fileSize - kArchiveTrailerSize + static_cast<long>(offset);
       break;
     default:
       return -1;
   }
-  // A failed seek is reported, so that the library stops instead of reading from
-  // wherever the file happened to be.
-  return result == 0 ? 0 : -1;
+  // A position the file cannot take is reported, so that the library stops instead
+  // of reading from wherever the stream happened to be.
+  if (target < 0 || target > LONG_MAX) return -1;
+  s->position = target;
+  return 0;
 }
 
 int ZCALLBACK CloseStream(voidpf, voidpf stream) {
@@ -113,7 +168,9 @@ int ZCALLBACK CloseStream(voidpf, voidpf stream) {
 }
 
 int ZCALLBACK ErrorStream(voidpf, voidpf stream) {
-  return std::ferror(static_cast<ArchiveStream*>(stream)->file);
+  // Every read of the file records its failure, so the file itself need not be asked
+  // (the library asks after every short read, byte by byte past the end).
+  return static_cast<ArchiveStream*>(stream)->failed ? 1 : 0;
 }
 
 // ASCII a-z folded onto A-Z, every other byte kept: the library's case-insensitive
@@ -125,15 +182,16 @@ std::string FoldName(const char* name, size_t length) {
   return folded;
 }
 
-// Refuses a claimed size that could not be genuine before a byte is allocated for it.
-bool IsPlausibleEntrySize(uint64_t uncompressed, uint64_t compressed) {
+}  // namespace
+
+bool IsPlausibleArchiveEntrySize(uint64_t uncompressed, uint64_t compressed) {
   if (uncompressed > kMaxArchiveEntrySize) return false;
-  // Slack for the encryption header and for the fixed overhead of tiny streams.
+  // Slack for the fixed overhead of tiny streams. A compressed size at or above the
+  // cap allows any size under the cap, and keeps the product below from wrapping.
   constexpr uint64_t kSlack = 1024;
+  if (compressed >= kMaxArchiveEntrySize) return true;
   return uncompressed <= compressed * kMaxDeflateRatio + kSlack;
 }
-
-}  // namespace
 
 std::string ArchiveLookupKey(const std::string& name) {
   std::string key = FoldName(name.data(), name.size());
@@ -144,9 +202,9 @@ std::string ArchiveLookupKey(const std::string& name) {
 
 struct CContentArchive::State {
   unzFile handle = nullptr;
-  OpenRecord record;                         // the stream the library opened
-  std::vector<ArchiveEntryInfo> entries;     // central-directory order
-  std::vector<unz64_file_pos> positions;     // where each entry's record sits
+  OpenRecord record;                              // the stream the library opened
+  std::vector<ArchiveEntryInfo> entries;          // central-directory order
+  std::vector<unz64_file_pos> positions;          // where each entry's record sits
   std::unordered_map<std::string, size_t> index;  // folded name -> first entry
 };
 
@@ -171,17 +229,22 @@ bool CContentArchive::Open(const char* programPath) {
   if (state->handle == nullptr) return false;
 
   // Index the central directory once, walking it exactly as the library's lookup does
-  // (same start, same stop on the first unreadable record, names read into a buffer of
-  // the library's size), so that the index answers exactly what the walk would.
-  std::vector<char> nameBuffer(65536);  // ZIP names hold at most 65535 bytes
+  // (same start, same stop on the first unreadable record, same rule for which names
+  // can match), so that the index answers exactly what the walk would.
+  constexpr size_t kNameBufferSize = 65536;  // ZIP names hold at most 65535 bytes
+  std::unique_ptr<char[]> nameBuffer(new (std::nothrow) char[kNameBufferSize]);
+  if (nameBuffer == nullptr) {
+    unzClose(state->handle);
+    return false;
+  }
   int err = unzGoToFirstFile(state->handle);
   while (err == UNZ_OK) {
     unz_file_info64 info;
-    err = unzGetCurrentFileInfo64(state->handle, &info, nameBuffer.data(),
-                                  static_cast<uLong>(nameBuffer.size()), nullptr, 0, nullptr, 0);
+    err = unzGetCurrentFileInfo64(state->handle, &info, nameBuffer.get(), kNameBufferSize, nullptr,
+                                  0, nullptr, 0);
     if (err != UNZ_OK) break;
     ArchiveEntryInfo entry;
-    entry.name.assign(nameBuffer.data(), info.size_filename);
+    entry.name.assign(nameBuffer.get(), info.size_filename);
     entry.uncompressedSize = info.uncompressed_size;
     entry.compressedSize = info.compressed_size;
     entry.encrypted = (info.flag & 1) != 0;
@@ -192,7 +255,7 @@ bool CContentArchive::Open(const char* programPath) {
     // more, so an entry is reachable only under the text before its first zero byte,
     // and only when that is shorter than the limit.
     const size_t textLength = std::strlen(entry.name.c_str());
-    if (textLength < UNZ_MAXFILENAMEINZIP)
+    if (textLength < kArchiveLookupNameLimit)
       state->index.emplace(FoldName(entry.name.c_str(), textLength), state->entries.size());
     state->entries.push_back(std::move(entry));
     state->positions.push_back(position);
@@ -232,9 +295,13 @@ std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe) {
   copy[length] = '\0';
 
   if (m_lookup == Lookup::DirectoryWalk) {
+    // A walk that ran into an unreadable record leaves the library refusing every
+    // later lookup, even of entries before the damage; starting each lookup from the
+    // first entry keeps one failure from spoiling the rest.
+    unzGoToFirstFile(m_state->handle);
     if (unzLocateFile(m_state->handle, copy, 2) != UNZ_OK) return nullptr;
   } else {
-    if (length >= UNZ_MAXFILENAMEINZIP) return nullptr;
+    if (length >= kArchiveLookupNameLimit) return nullptr;
     const auto found = m_state->index.find(FoldName(copy, length));
     if (found == m_state->index.end()) return nullptr;
     if (unzGoToFilePos64(m_state->handle, &m_state->positions[found->second]) != UNZ_OK)
@@ -258,7 +325,11 @@ std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe) {
   unz_file_info64 info;
   if (unzGetCurrentFileInfo64(handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
     return nullptr;
-  if (!IsPlausibleEntrySize(info.uncompressed_size, info.compressed_size)) return nullptr;
+  // Stored bytes that would reach past the ZIP cannot be read, so their claimed
+  // expansion is not worth an allocation either.
+  const ArchiveStream* stream = m_state->record.stream;
+  if (stream != nullptr && info.compressed_size > stream->zipSize) return nullptr;
+  if (!IsPlausibleArchiveEntrySize(info.uncompressed_size, info.compressed_size)) return nullptr;
   if (unzOpenCurrentFilePassword(handle, kContentArchivePassword) != UNZ_OK) {
     // The library may leave a half-opened entry behind; close it now.
     unzCloseCurrentFile(handle);

@@ -18,11 +18,19 @@ constexpr char kArchiveMagic[4] = {'B', 'D', 'T', 'V'};
 constexpr int kArchiveTrailerSize = 8;
 // Names of this many bytes or more are never found.
 constexpr size_t kArchiveNameBufferSize = 1024;
+// The library refuses to look up names of this many bytes or more, so entries with
+// longer names can never be read by name.
+constexpr size_t kArchiveLookupNameLimit = 256;
 // An entry claiming more uncompressed bytes than this is refused before anything is
 // allocated: no content the engine shows comes near it.
 constexpr uint64_t kMaxArchiveEntrySize = uint64_t{256} << 20;
 // Deflate cannot expand beyond about 1032:1, so a larger claim is a lie as well.
 constexpr uint64_t kMaxDeflateRatio = 1032;
+
+// Whether an entry's claimed uncompressed size could be genuine for its compressed
+// size: at most kMaxArchiveEntrySize, and at most kMaxDeflateRatio times the stored
+// bytes plus a little slack. Reads refuse other entries before allocating anything.
+bool IsPlausibleArchiveEntrySize(uint64_t uncompressed, uint64_t compressed);
 
 // What a listing reports about one entry.
 struct ArchiveEntryInfo {

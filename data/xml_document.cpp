@@ -2,8 +2,8 @@
 // element name, and the reference-counted factory. The parser lives in xml_parser.cpp.
 #include "data/xml_document.h"
 
-#include <cstring>
 #include <climits>
+#include <cstring>
 #include <new>
 #include <utility>
 

@@ -54,17 +54,17 @@ class CXmlDocument : public IXmlDocument {
 
  private:
   enum Token {
-    kOpenTagStart = 0,    // "<" not followed by "!", "/" or "?"
-    kCloseTagStart = 1,   // "</"
-    kDeclaration = 2,     // "<?"
-    kMarkup = 3,          // "<!"
-    kTagEnd = 4,          // ">"
-    kEmptyTagEnd = 5,     // "/>"
-    kEquals = 6,          // "="
-    kWord = 7,            // bytes up to a delimiter
-    kQuotedString = 8,    // between two double or two single quotes
-    kInvalid = 9,         // lone "/", or a word or string cut off by the end
-    kEndOfInput = 10,     // nothing left but blanks
+    kOpenTagStart = 0,   // "<" not followed by "!", "/" or "?"
+    kCloseTagStart = 1,  // "</"
+    kDeclaration = 2,    // "<?"
+    kMarkup = 3,         // "<!"
+    kTagEnd = 4,         // ">"
+    kEmptyTagEnd = 5,    // "/>"
+    kEquals = 6,         // "="
+    kWord = 7,           // bytes up to a delimiter
+    kQuotedString = 8,   // between two double or two single quotes
+    kInvalid = 9,        // lone "/", or a word or string cut off by the end
+    kEndOfInput = 10,    // nothing left but blanks
   };
 
   int NextChar(bool skipBlanks);
@@ -77,7 +77,7 @@ class CXmlDocument : public IXmlDocument {
   // Reader state. Lines count CR bytes only; columns count bytes since the last CR.
   int m_line = 0;
   int m_column = 0;
-  int m_savedLine = 0;    // mark: state before the last NextChar that returned a byte
+  int m_savedLine = 0;  // mark: state before the last NextChar that returned a byte
   int m_savedColumn = 0;
   const char* m_input = nullptr;  // borrowed, never freed here
   int m_inputSize = 0;

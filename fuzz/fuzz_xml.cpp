@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > static_cast<size_t>(INT_MAX)) return 0;
   XmlDocumentPtr document = CreateXmlDocument();
   if (!document) return 0;
-  const bool parsed =
-      document->Parse(reinterpret_cast<const char*>(data), static_cast<int>(size));
+  const bool parsed = document->Parse(reinterpret_cast<const char*>(data), static_cast<int>(size));
   const char* message = document->GetErrorMessage();
   // A failure always says why; a success never leaves a message behind.
   if (parsed != (message[0] == '\0')) __builtin_trap();

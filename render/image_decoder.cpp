@@ -1,1 +1,96 @@
-// placeholder until its owner writes it
+// Format detection, the choice of output size, and the order of the steps: decode
+// (reduced by DCT scaling where that is allowed), resample when the size still
+// differs, then the mip chain.
+#include "render/image_decoder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+
+#include "render/image_scaler.h"
+#include "render/jpeg_reader.h"
+#include "render/mip_chain.h"
+#include "render/tga_reader.h"
+
+namespace {
+
+enum class Format { kUnknown, kJpeg, kTga };
+
+Format DetectFormat(const void* data, size_t size, ImageInfo& info) {
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  if (!bytes) return Format::kUnknown;
+  if (size >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF)
+    return ReadJpegInfo(data, size, info) ? Format::kJpeg : Format::kUnknown;
+  return ReadTgaInfo(data, size, info) ? Format::kTga : Format::kUnknown;
+}
+
+int RoundUpToPowerOfTwo(int value) {
+  int power = 1;
+  while (power < value) power *= 2;
+  return power;
+}
+
+int RoundDownToPowerOfTwo(int value) {
+  int power = 1;
+  while (power * 2 <= value) power *= 2;
+  return power;
+}
+
+int ChooseSide(int imageSide, int asked, const ImageRequest& request) {
+  int side = asked > 0 ? std::min(asked, kMaxImageSide) : imageSide;
+  int limit = request.maxSize > 0 ? std::min(request.maxSize, kMaxImageSide) : kMaxImageSide;
+  if (request.powerOfTwo) {
+    side = RoundUpToPowerOfTwo(side);
+    limit = RoundDownToPowerOfTwo(limit);
+  }
+  return std::min(side, limit);
+}
+
+}  // namespace
+
+void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& request, int& width,
+                     int& height) {
+  width = ChooseSide(imageWidth, request.width, request);
+  height = ChooseSide(imageHeight, request.height, request);
+}
+
+bool ReadImageInfo(const void* data, size_t size, ImageInfo& info) {
+  ImageInfo read;
+  if (DetectFormat(data, size, read) == Format::kUnknown) return false;
+  info = read;
+  return true;
+}
+
+bool DecodeImage(const void* data, size_t size, const ImageRequest& request, DecodedImage& out) {
+  out = DecodedImage{};
+  ImageInfo info;
+  const Format format = DetectFormat(data, size, info);
+  if (format == Format::kUnknown) return false;
+  int width = 0, height = 0;
+  ChooseImageSize(info.width, info.height, request, width, height);
+
+  try {
+    DecodedImage image;
+    image.hasAlpha = info.hasAlpha;
+    image.levels.resize(1);
+    MipLevel decoded;
+    const bool ok =
+        format == Format::kJpeg
+            ? DecodeJpeg(data, size, ChooseJpegScale(info.width, info.height, width, height),
+                         decoded)
+            : DecodeTga(data, size, decoded);
+    if (!ok) return false;
+    if (decoded.width == width && decoded.height == height) {
+      image.levels[0] = std::move(decoded);
+    } else {
+      ScaleImage(decoded, width, height, image.levels[0]);
+      decoded = MipLevel{};  // the mip chain needs the memory more
+    }
+    BuildMipChain(image.levels, request.mipLevels);
+    out = std::move(image);
+    return true;
+  } catch (const std::bad_alloc&) {
+    out = DecodedImage{};
+    return false;
+  }
+}

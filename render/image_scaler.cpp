@@ -36,7 +36,9 @@ FilterTable BuildFilterTable(int sourceSize, int targetSize) {
   const double radius = std::max(1.0, scale);
 
   FilterTable table;
-  table.taps = std::min(static_cast<int>(std::ceil(2 * radius)) + 1, sourceSize);
+  // The open interval (center - radius, center + radius) holds at most ceil(2 radius)
+  // whole pixel positions.
+  table.taps = std::min(static_cast<int>(std::ceil(2 * radius)), sourceSize);
   if (table.taps % 2 != 0 && table.taps < sourceSize) ++table.taps;  // SSE2 takes pairs
   const int taps = table.taps;
   table.first.resize(targetSize);
@@ -46,8 +48,10 @@ FilterTable BuildFilterTable(int sourceSize, int targetSize) {
   for (int i = 0; i < targetSize; ++i) {
     const double center = (i + 0.5) * scale - 0.5;
     const int lo = std::max(0, static_cast<int>(std::floor(center - radius)) + 1);
-    const int hi = std::min(sourceSize - 1, static_cast<int>(std::ceil(center + radius)) - 1);
     const int start = std::max(0, std::min(lo, sourceSize - taps));
+    // Rounding can add a position whose weight is all but zero; the window ends first.
+    const int hi = std::min(
+        {sourceSize - 1, start + taps - 1, static_cast<int>(std::ceil(center + radius)) - 1});
     std::fill(weight.begin(), weight.end(), 0.0);
     double sum = 0;
     for (int j = lo; j <= hi; ++j) {
@@ -72,8 +76,9 @@ FilterTable BuildFilterTable(int sourceSize, int targetSize) {
   if (taps % 2 == 0) {
     table.pairs.resize(table.weights.size() / 2);
     for (size_t k = 0; k < table.pairs.size(); ++k) {
-      table.pairs[k] = static_cast<int32_t>(static_cast<uint16_t>(table.weights[2 * k]) |
-                                            (static_cast<uint32_t>(table.weights[2 * k + 1]) << 16));
+      table.pairs[k] =
+          static_cast<int32_t>(static_cast<uint16_t>(table.weights[2 * k]) |
+                               (static_cast<uint32_t>(table.weights[2 * k + 1]) << 16));
     }
   }
   return table;
@@ -81,95 +86,88 @@ FilterTable BuildFilterTable(int sourceSize, int targetSize) {
 
 inline uint8_t ToByte(int acc) { return static_cast<uint8_t>((acc + kRound) >> kWeightBits); }
 
-// Horizontal pass: `rows` rows of sourceWidth pixels to rows of table.first.size().
-void FilterRows(const uint32_t* source, int sourceWidth, int rows, uint32_t* target,
-                const FilterTable& table) {
+// Horizontal filter of one row: `in` has the source width, `out` table.first.size().
+void FilterRow(const uint32_t* in, uint32_t* out, const FilterTable& table) {
   const int targetWidth = static_cast<int>(table.first.size());
   const int taps = table.taps;
-  for (int y = 0; y < rows; ++y) {
-    const uint8_t* row = reinterpret_cast<const uint8_t*>(source + static_cast<size_t>(y) * sourceWidth);
-    uint32_t* out = target + static_cast<size_t>(y) * targetWidth;
+  const uint8_t* row = reinterpret_cast<const uint8_t*>(in);
 #ifdef QUILL_SCALER_SSE2
-    if (!table.pairs.empty()) {
-      const __m128i zero = _mm_setzero_si128();
-      const __m128i round = _mm_set1_epi32(kRound);
-      const int pairCount = taps / 2;
-      for (int x = 0; x < targetWidth; ++x) {
-        const uint8_t* p = row + static_cast<size_t>(table.first[x]) * 4;
-        const int32_t* w = &table.pairs[static_cast<size_t>(x) * pairCount];
-        __m128i acc = round;
-        for (int k = 0; k < pairCount; ++k) {
-          // Two neighbouring pixels B0 G0 R0 A0 B1 G1 R1 A1 become the 16-bit pairs
-          // B0 B1 G0 G1 R0 R1 A0 A1, which one multiply-add weighs and sums.
-          __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 8 * k));
-          v = _mm_unpacklo_epi8(_mm_unpacklo_epi8(v, _mm_srli_si128(v, 4)), zero);
-          acc = _mm_add_epi32(acc, _mm_madd_epi16(v, _mm_set1_epi32(w[k])));
-        }
-        acc = _mm_srai_epi32(acc, kWeightBits);
-        acc = _mm_packs_epi32(acc, acc);
-        out[x] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(acc, acc)));
-      }
-      continue;
-    }
-#endif
+  if (!table.pairs.empty()) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i round = _mm_set1_epi32(kRound);
+    const int pairCount = taps / 2;
     for (int x = 0; x < targetWidth; ++x) {
       const uint8_t* p = row + static_cast<size_t>(table.first[x]) * 4;
-      const int16_t* w = &table.weights[static_cast<size_t>(x) * taps];
-      int acc[4] = {0, 0, 0, 0};
-      for (int k = 0; k < taps; ++k) {
-        for (int c = 0; c < 4; ++c) acc[c] += w[k] * p[4 * k + c];
+      const int32_t* w = &table.pairs[static_cast<size_t>(x) * pairCount];
+      __m128i acc = round;
+      for (int k = 0; k < pairCount; ++k) {
+        // Two neighbouring pixels B0 G0 R0 A0 B1 G1 R1 A1 become the 16-bit pairs
+        // B0 B1 G0 G1 R0 R1 A0 A1, which one multiply-add weighs and sums.
+        __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 8 * k));
+        v = _mm_unpacklo_epi8(_mm_unpacklo_epi8(v, _mm_srli_si128(v, 4)), zero);
+        acc = _mm_add_epi32(acc, _mm_madd_epi16(v, _mm_set1_epi32(w[k])));
       }
-      uint8_t bytes[4] = {ToByte(acc[0]), ToByte(acc[1]), ToByte(acc[2]), ToByte(acc[3])};
-      std::memcpy(&out[x], bytes, 4);
+      acc = _mm_srai_epi32(acc, kWeightBits);
+      acc = _mm_packs_epi32(acc, acc);
+      out[x] = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(acc, acc)));
     }
+    return;
+  }
+#endif
+  for (int x = 0; x < targetWidth; ++x) {
+    const uint8_t* p = row + static_cast<size_t>(table.first[x]) * 4;
+    const int16_t* w = &table.weights[static_cast<size_t>(x) * taps];
+    int acc[4] = {0, 0, 0, 0};
+    for (int k = 0; k < taps; ++k) {
+      for (int c = 0; c < 4; ++c) acc[c] += w[k] * p[4 * k + c];
+    }
+    const uint8_t bytes[4] = {ToByte(acc[0]), ToByte(acc[1]), ToByte(acc[2]), ToByte(acc[3])};
+    std::memcpy(&out[x], bytes, 4);
   }
 }
 
-// Vertical pass: rows of `width` pixels, sourceHeight of them, to table.first.size().
-void FilterColumns(const uint32_t* source, int width, uint32_t* target,
-                   const FilterTable& table) {
-  const int targetHeight = static_cast<int>(table.first.size());
+// Vertical filter: output row y of the table from rows[0 .. taps - 1], each `width`
+// pixels wide (the source rows first[y] onwards, wherever they are stored).
+void BlendRows(const uint32_t* const* rows, int width, const FilterTable& table, int y,
+               uint32_t* out) {
   const int taps = table.taps;
-  const size_t stride = static_cast<size_t>(width) * 4;  // bytes per row
-  const uint8_t* base = reinterpret_cast<const uint8_t*>(source);
-  for (int y = 0; y < targetHeight; ++y) {
-    const uint8_t* top = base + static_cast<size_t>(table.first[y]) * stride;
-    const int16_t* w = &table.weights[static_cast<size_t>(y) * taps];
-    uint8_t* out = reinterpret_cast<uint8_t*>(target + static_cast<size_t>(y) * width);
-    size_t i = 0;
+  const size_t bytes = static_cast<size_t>(width) * 4;
+  const int16_t* w = &table.weights[static_cast<size_t>(y) * taps];
+  uint8_t* target = reinterpret_cast<uint8_t*>(out);
+  size_t i = 0;
 #ifdef QUILL_SCALER_SSE2
-    if (!table.pairs.empty()) {
-      const __m128i zero = _mm_setzero_si128();
-      const __m128i round = _mm_set1_epi32(kRound);
-      const int32_t* pairs = &table.pairs[static_cast<size_t>(y) * (taps / 2)];
-      for (; i + 16 <= stride; i += 16) {
-        __m128i acc0 = round, acc1 = round, acc2 = round, acc3 = round;
-        for (int k = 0; k < taps; k += 2) {
-          // Bytes of two rows interleaved become 16-bit pairs for one multiply-add.
-          const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + k * stride + i));
-          const __m128i b =
-              _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + (k + 1) * stride + i));
-          const __m128i wk = _mm_set1_epi32(pairs[k / 2]);
-          const __m128i lo = _mm_unpacklo_epi8(a, b);
-          const __m128i hi = _mm_unpackhi_epi8(a, b);
-          acc0 = _mm_add_epi32(acc0, _mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), wk));
-          acc1 = _mm_add_epi32(acc1, _mm_madd_epi16(_mm_unpackhi_epi8(lo, zero), wk));
-          acc2 = _mm_add_epi32(acc2, _mm_madd_epi16(_mm_unpacklo_epi8(hi, zero), wk));
-          acc3 = _mm_add_epi32(acc3, _mm_madd_epi16(_mm_unpackhi_epi8(hi, zero), wk));
-        }
-        const __m128i first = _mm_packs_epi32(_mm_srai_epi32(acc0, kWeightBits),
-                                              _mm_srai_epi32(acc1, kWeightBits));
-        const __m128i second = _mm_packs_epi32(_mm_srai_epi32(acc2, kWeightBits),
-                                               _mm_srai_epi32(acc3, kWeightBits));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(first, second));
+  if (!table.pairs.empty()) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i round = _mm_set1_epi32(kRound);
+    const int32_t* pairs = &table.pairs[static_cast<size_t>(y) * (taps / 2)];
+    for (; i + 16 <= bytes; i += 16) {
+      __m128i acc0 = round, acc1 = round, acc2 = round, acc3 = round;
+      for (int k = 0; k < taps; k += 2) {
+        // Bytes of two rows interleaved become 16-bit pairs for one multiply-add.
+        const __m128i a = _mm_loadu_si128(
+            reinterpret_cast<const __m128i*>(reinterpret_cast<const uint8_t*>(rows[k]) + i));
+        const __m128i b = _mm_loadu_si128(
+            reinterpret_cast<const __m128i*>(reinterpret_cast<const uint8_t*>(rows[k + 1]) + i));
+        const __m128i wk = _mm_set1_epi32(pairs[k / 2]);
+        const __m128i lo = _mm_unpacklo_epi8(a, b);
+        const __m128i hi = _mm_unpackhi_epi8(a, b);
+        acc0 = _mm_add_epi32(acc0, _mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), wk));
+        acc1 = _mm_add_epi32(acc1, _mm_madd_epi16(_mm_unpackhi_epi8(lo, zero), wk));
+        acc2 = _mm_add_epi32(acc2, _mm_madd_epi16(_mm_unpacklo_epi8(hi, zero), wk));
+        acc3 = _mm_add_epi32(acc3, _mm_madd_epi16(_mm_unpackhi_epi8(hi, zero), wk));
       }
+      const __m128i first =
+          _mm_packs_epi32(_mm_srai_epi32(acc0, kWeightBits), _mm_srai_epi32(acc1, kWeightBits));
+      const __m128i second =
+          _mm_packs_epi32(_mm_srai_epi32(acc2, kWeightBits), _mm_srai_epi32(acc3, kWeightBits));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), _mm_packus_epi16(first, second));
     }
+  }
 #endif
-    for (; i < stride; ++i) {
-      int acc = 0;
-      for (int k = 0; k < taps; ++k) acc += w[k] * top[k * stride + i];
-      out[i] = ToByte(acc);
-    }
+  for (; i < bytes; ++i) {
+    int acc = 0;
+    for (int k = 0; k < taps; ++k) acc += w[k] * reinterpret_cast<const uint8_t*>(rows[k])[i];
+    target[i] = ToByte(acc);
   }
 }
 
@@ -178,33 +176,59 @@ void FilterColumns(const uint32_t* source, int width, uint32_t* target,
 void ScaleImage(const MipLevel& source, int width, int height, MipLevel& out) {
   const int sw = source.width;
   const int sh = source.height;
-  if (sw == width && sh == height) {
-    out.width = width;
-    out.height = height;
-    out.pixels.assign(source.pixels.begin(), source.pixels.end());
-    return;
-  }
+  const uint32_t* src = source.pixels.data();
   PixelBuffer result(static_cast<size_t>(width) * height);
-  if (sw == width) {
-    FilterColumns(source.pixels.data(), width, result.data(), BuildFilterTable(sh, height));
-  } else if (sh == height) {
-    FilterRows(source.pixels.data(), sw, sh, result.data(), BuildFilterTable(sw, width));
-  } else {
-    const FilterTable across = BuildFilterTable(sw, width);
-    const FilterTable down = BuildFilterTable(sh, height);
-    // Both orders give nearly the same picture; take the one with fewer multiplies.
-    const double rowsFirst = static_cast<double>(sh) * width * across.taps +
-                             static_cast<double>(width) * height * down.taps;
-    const double columnsFirst = static_cast<double>(sw) * height * down.taps +
-                                static_cast<double>(width) * height * across.taps;
-    if (rowsFirst <= columnsFirst) {
-      PixelBuffer middle(static_cast<size_t>(width) * sh);
-      FilterRows(source.pixels.data(), sw, sh, middle.data(), across);
-      FilterColumns(middle.data(), width, result.data(), down);
+  auto sourceRow = [&](int y) { return src + static_cast<size_t>(y) * sw; };
+  auto targetRow = [&](int y) { return result.data() + static_cast<size_t>(y) * width; };
+
+  if (sh == height) {
+    if (sw == width) {
+      std::copy(source.pixels.begin(), source.pixels.end(), result.begin());
     } else {
-      PixelBuffer middle(static_cast<size_t>(sw) * height);
-      FilterColumns(source.pixels.data(), sw, middle.data(), down);
-      FilterRows(middle.data(), sw, height, result.data(), across);
+      const FilterTable across = BuildFilterTable(sw, width);
+      for (int y = 0; y < height; ++y) FilterRow(sourceRow(y), targetRow(y), across);
+    }
+  } else {
+    const FilterTable down = BuildFilterTable(sh, height);
+    std::vector<const uint32_t*> rows(down.taps);
+    if (sw == width) {
+      for (int y = 0; y < height; ++y) {
+        for (int k = 0; k < down.taps; ++k) rows[k] = sourceRow(down.first[y] + k);
+        BlendRows(rows.data(), width, down, y, targetRow(y));
+      }
+    } else {
+      // Both passes stream row by row, so no intermediate image is made: either the
+      // rows a window needs are filtered across into a small ring (reused while the
+      // windows overlap), or each output row is blended down into one line first.
+      // Both orders give nearly the same picture; take the one with fewer multiplies.
+      const FilterTable across = BuildFilterTable(sw, width);
+      const double acrossFirst = static_cast<double>(sh) * width * across.taps +
+                                 static_cast<double>(width) * height * down.taps;
+      const double downFirst = static_cast<double>(sw) * height * down.taps +
+                               static_cast<double>(width) * height * across.taps;
+      if (acrossFirst <= downFirst) {
+        const int ringRows = down.taps;  // a window's rows map to distinct slots
+        PixelBuffer ring(static_cast<size_t>(ringRows) * width);
+        auto slot = [&](int row) {
+          return ring.data() + static_cast<size_t>(row % ringRows) * width;
+        };
+        int filtered = 0;  // source rows below this one are already in the ring
+        for (int y = 0; y < height; ++y) {
+          const int first = down.first[y];
+          for (int row = std::max(filtered, first); row < first + down.taps; ++row)
+            FilterRow(sourceRow(row), slot(row), across);
+          filtered = first + down.taps;
+          for (int k = 0; k < down.taps; ++k) rows[k] = slot(first + k);
+          BlendRows(rows.data(), width, down, y, targetRow(y));
+        }
+      } else {
+        PixelBuffer line(static_cast<size_t>(sw));
+        for (int y = 0; y < height; ++y) {
+          for (int k = 0; k < down.taps; ++k) rows[k] = sourceRow(down.first[y] + k);
+          BlendRows(rows.data(), sw, down, y, line.data());
+          FilterRow(line.data(), targetRow(y), across);
+        }
+      }
     }
   }
   out.width = width;

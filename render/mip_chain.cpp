@@ -23,8 +23,7 @@ inline uint32_t Average4(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
 }
 
 // One output row from source rows r0 and r1 (the same row when the source is 1 high).
-void HalveRow(const uint32_t* r0, const uint32_t* r1, int sourceWidth, uint32_t* out,
-              int width) {
+void HalveRow(const uint32_t* r0, const uint32_t* r1, int sourceWidth, uint32_t* out, int width) {
   if (sourceWidth == 1) {  // a column: only rows are paired
     out[0] = Average4(r0[0], r0[0], r1[0], r1[0]);
     return;

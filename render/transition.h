@@ -66,9 +66,20 @@ class CTransition {
     double position;  // the ramp's f
     double edge;      // the ramp's e
   };
+  // A stretch of one row with the bounds of its points' positions and edges. A frame
+  // fills a tile wholly with 0 or 1 when the bounds prove every point clamped, and
+  // ramps point by point only across the soft edge.
+  struct Tile {
+    size_t start;   // index of the first point in the grid
+    size_t length;  // number of points
+    double positionMin, positionMax;
+    double edgeMin, edgeMax;
+  };
 
   void InvalidatePlan();
   void BuildPlan();
+  bool BuildRuns();
+  void BuildTiles();
   void ApplyPlan(double p);
 
   unsigned m_width;
@@ -83,10 +94,10 @@ class CTransition {
   // table only, so they are computed once per cycle and each frame only applies the ramp.
   bool m_planValid = false;
   unsigned m_planTableGeneration = 0;  // block table the plan was built from
-  bool m_planDense = true;             // ramp every point (few repeated values)
   std::unique_ptr<double[]> m_position;
   std::unique_ptr<double[]> m_edge;
-  std::vector<unsigned> m_distinctRows;                   // rows computed from the plan
+  std::vector<unsigned> m_distinctRows;                    // rows computed from the plan
   std::vector<std::pair<unsigned, unsigned>> m_rowCopies;  // (row, identical earlier row)
-  std::vector<Run> m_runs;  // runs of the distinct rows when few
+  std::vector<Run> m_runs;    // the distinct rows as runs, when they have few
+  std::vector<Tile> m_tiles;  // the distinct rows as tiles, otherwise
 };

@@ -74,8 +74,16 @@ const std::vector<ParseCase>& ParseCases() {
       {"LF kept in value and text", "<a k=\"x\ny\">l1\nl2</a>", "", "xml{a[k=x\ny]\"l1\nl2\"}"},
       {"bare value holds < and quotes", "<a k=x<y\"z/>", "", "xml{a[k=x<y\"z]}"},
       {"0xFF bytes are ordinary",
-       "<\xFF" "n k=\"\xFF" "v\">\xFF" "t</\xFF" "n>", "",
-       "xml{\xFF" "n[k=\xFF" "v]\"\xFF" "t\"}"},
+       "<\xFF"
+       "n k=\"\xFF"
+       "v\">\xFF"
+       "t</\xFF"
+       "n>",
+       "",
+       "xml{\xFF"
+       "n[k=\xFF"
+       "v]\"\xFF"
+       "t\"}"},
       {"end tag xml stops the parse", "<a/></xml>never read <<<", "", "xml{a}"},
       {"siblings and nesting", "<a><b><c/></b><d/></a><e/>", "", "xml{a{b{c} d} e}"},
       {"text only up to first <", "<a>one<b>two</b></a>", "", "xml{a\"one\"{b\"two\"}}"},
@@ -98,8 +106,7 @@ const std::vector<ParseCase>& ParseCases() {
       {"name cut off", "<ab", "0:3 xml item name expected", "xml{()}"},
       {"slash at end of tag", "<a /", "0:2 attribute name expected", "xml{a}"},
       {"quoted value cut off", "<a x=\"1", "0:7 attribute \"value\" expected", "xml{a}"},
-      {"quoted string as attribute name", "<a \"x\"=1>", "0:6 attribute name expected",
-       "xml{a}"},
+      {"quoted string as attribute name", "<a \"x\"=1>", "0:6 attribute name expected", "xml{a}"},
       {"end tag name cut off", "<a></a", "0:6 close tag name expected", "xml{a}"},
       {"end tag without name", "<a></>", "0:6 close tag name expected", "xml{a}"},
       {"end tag with attribute", "<a></a x>", "0:8 '>' expected", "xml{a}"},
@@ -216,8 +223,8 @@ TEST(XmlParser, BadArgumentsFailCleanly) {
     bool ok;
   };
   const Case cases[] = {
-      {nullptr, 0, true}, {nullptr, 5, false}, {nullptr, -1, false}, {"<a/>", -1, false},
-      {"<a/>", -100000, false},
+      {nullptr, 0, true},  {nullptr, 5, false},      {nullptr, -1, false},
+      {"<a/>", -1, false}, {"<a/>", -100000, false},
   };
   for (const Case& c : cases) {
     CXmlDocument document;
@@ -391,7 +398,8 @@ TEST(XmlDocumentPtr, CopiesCountAndLastReleaseDestroys) {
       EXPECT_EQ(CountOf(a), 2);
       b = a;  // same owner: nothing changes
       EXPECT_EQ(CountOf(a), 2);
-      b = b;
+      const XmlDocumentPtr& alias = b;
+      b = alias;  // self-assignment
       EXPECT_EQ(CountOf(a), 2);
     }
     EXPECT_EQ(CountOf(a), 1);

@@ -3,13 +3,13 @@
 // the ZIP's own start.
 #include "tools/quillpack/product_writer.h"
 
+#include <zip.h>
+#include <zlib.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <system_error>
-
-#include <zip.h>
-#include <zlib.h>
 
 namespace {
 
@@ -120,6 +120,7 @@ bool CProductWriter::Begin(const std::filesystem::path& output, const void* engi
     return Fail("cannot write the engine bytes");
   m_stream.base = static_cast<long>(engineSize);
   m_archiveOffset = static_cast<uint32_t>(engineSize);
+  m_readable.clear();
 
   zlib_filefunc_def functions;
   functions.zopen_file = OpenOutput;
@@ -171,6 +172,23 @@ bool CProductWriter::AddEntry(const std::string& name, const void* data, size_t 
     done += chunk;
   }
   if (zipCloseFileInZip(zip) != ZIP_OK) return Fail(name + ": cannot finish the entry");
+  m_readable.push_back(password != nullptr && std::strcmp(password, kContentArchivePassword) == 0);
+  return true;
+}
+
+bool CProductWriter::ReadsBack() {
+  // The reader opens files by narrow name; a name it might not reach is left
+  // unverified rather than reported as a broken product.
+  const std::string path = m_temporary.u8string();
+  for (unsigned char c : path)
+    if (c >= 0x80) return true;
+  CContentArchive archive;
+  if (!archive.Open(path.c_str())) return Fail("the product does not read back");
+  if (archive.GetEntries().size() != m_readable.size())
+    return Fail("the product reads back with a different number of entries");
+  for (size_t i = 0; i < m_readable.size(); ++i)
+    if (m_readable[i] && !archive.ReadEntry(i))
+      return Fail(archive.GetEntries()[i].name + ": does not read back");
   return true;
 }
 
@@ -195,6 +213,8 @@ bool CProductWriter::Commit() {
   m_stream.file = nullptr;
   if (flushed != 0 || failedBefore != 0 || closedFile != 0)
     return Fail("cannot write " + m_temporary.u8string());
+
+  if (!ReadsBack()) return false;
 
   std::error_code ec;
   std::filesystem::rename(m_temporary, m_output, ec);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/content_archive.h"
 
@@ -27,7 +28,9 @@ class CProductWriter {
   // to build faulty products.
   bool AddEntry(const std::string& name, const void* data, size_t size,
                 const char* password = kContentArchivePassword, int level = 6);
-  // Finishes the ZIP, appends the trailer and renames the file over `output`.
+  // Finishes the ZIP, appends the trailer, reads every entry written under the
+  // product password back (inflated and CRC-checked through the engine's reader),
+  // and only then renames the file over `output`.
   bool Commit();
   // Drops the unfinished product.
   void Abandon();
@@ -46,11 +49,13 @@ class CProductWriter {
 
  private:
   bool Fail(const std::string& message);
+  bool ReadsBack();
 
   std::filesystem::path m_output;
   std::filesystem::path m_temporary;
   OutputStream m_stream;
-  void* m_zip = nullptr;  // minizip's zipFile while a product is being written
+  void* m_zip = nullptr;         // minizip's zipFile while a product is being written
+  std::vector<bool> m_readable;  // per entry: written under the product password
   uint32_t m_archiveOffset = 0;
   std::string m_error;
 };

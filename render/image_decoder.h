@@ -1,0 +1,48 @@
+// Turns a JPEG or TGA file held in memory into the pixels of a mip-mapped texture,
+// scaled to the size the renderer asks for. The renderer copies the levels into a
+// texture of D3DFMT_A8R8G8B8 (hasAlpha) or D3DFMT_X8R8G8B8.
+//
+//   DecodedImage image;
+//   if (DecodeImage(file->GetData(), file->GetSize(), ImageRequest{}, image)) ...
+//   // a device that cannot take the image at its own size:
+//   ImageRequest small;  small.width = 1024;  small.height = 1024;
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "render/image_types.h"
+
+// The texture wanted. The size is settled in this order: each side 0 takes the
+// image's own; powerOfTwo rounds each side up to a power of two; each side is then
+// capped at maxSize (at the largest power of two not above it when powerOfTwo is
+// set). Sides are scaled independently: the aspect ratio is not kept.
+struct ImageRequest {
+  int width = 0;                // pixels; 0: the image's own width
+  int height = 0;               // pixels; 0: the image's own height
+  bool powerOfTwo = false;      // for devices that need power-of-two textures
+  int maxSize = kMaxImageSide;  // largest side the device takes; 0: kMaxImageSide
+  int mipLevels = 0;            // levels to make: 0 for a full chain down to 1 × 1, 1 for none
+};
+
+struct DecodedImage {
+  bool hasAlpha = false;         // the file has an alpha channel (32-bit TGA); else A is 255
+  std::vector<MipLevel> levels;  // levels[0] at the requested size, each next one halved
+};
+
+// Decodes the JPEG (recognised by its FF D8 FF start) or TGA (recognised by a strictly
+// checked header) in data[0, size). When the size must change the image is resampled
+// with a triangle filter; a JPEG asked for at half its size or less is first reduced
+// by libjpeg's DCT scaling, which is much cheaper. The mip levels are 2 × 2 box means.
+// Returns false, leaving `out` empty, for unknown or malformed data, images larger than
+// kMaxImageSide on a side or kMaxImagePixels in all, truncated data, and when memory
+// runs out. Never reads outside data[0, size).
+bool DecodeImage(const void* data, size_t size, const ImageRequest& request, DecodedImage& out);
+
+// Reads only the header: the image's own size and whether it has alpha. False where
+// DecodeImage would refuse the header.
+bool ReadImageInfo(const void* data, size_t size, ImageInfo& info);
+
+// The size DecodeImage makes level 0 for an image of imageWidth × imageHeight.
+void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& request, int& width,
+                     int& height);

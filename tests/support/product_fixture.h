@@ -1,0 +1,93 @@
+// Test helper: builds product files (engine bytes, encrypted ZIP, trailer) under the
+// build tree with the product writer, and finds and patches ZIP records in them to
+// make damaged fixtures.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "data/content_archive.h"
+#include "tools/quillpack/product_writer.h"
+
+struct FixtureEntry {
+  std::string name;
+  std::string data;
+  const char* password = kContentArchivePassword;  // null: stored unencrypted
+};
+
+// A folder of the build tree for one test's files, emptied first.
+inline std::filesystem::path FixtureFolder(const std::string& name) {
+  const std::filesystem::path folder =
+      std::filesystem::path(QUILL_BINARY_DIR) / "test-fixtures" / name;
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+// Bytes standing in for an engine: starts like an executable, then a pattern.
+inline std::string FakeEngine(size_t size) {
+  std::string engine(size, '\0');
+  for (size_t i = 0; i < size; ++i) engine[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+  if (size >= 2) engine.replace(0, 2, "MZ");
+  return engine;
+}
+
+inline bool WriteProduct(const std::filesystem::path& path, const std::string& engine,
+                         const std::vector<FixtureEntry>& entries) {
+  CProductWriter writer;
+  if (!writer.Begin(path, engine.data(), engine.size())) return false;
+  for (const FixtureEntry& entry : entries)
+    if (!writer.AddEntry(entry.name, entry.data.data(), entry.data.size(), entry.password))
+      return false;
+  return writer.Commit();
+}
+
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline uint32_t GetLe32(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+inline void PutLe32(std::string* bytes, size_t at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) (*bytes)[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+inline uint32_t GetLe16(const std::string& bytes, size_t at) {
+  return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+}
+
+// Offset of the ZIP record with `signature` ("PK\1\2" central, "PK\3\4" local) whose
+// name is `name`; std::string::npos when there is none.
+inline size_t FindZipRecord(const std::string& bytes, const char* signature,
+                            const std::string& name) {
+  const bool central = signature[2] == '\1';
+  const size_t nameLengthAt = central ? 28 : 26;
+  const size_t nameAt = central ? 46 : 30;
+  for (size_t at = bytes.find(signature, 0, 4); at != std::string::npos;
+       at = bytes.find(signature, at + 1, 4)) {
+    if (at + nameAt > bytes.size()) break;
+    if (GetLe16(bytes, at + nameLengthAt) == name.size() &&
+        bytes.compare(at + nameAt, name.size(), name) == 0)
+      return at;
+  }
+  return std::string::npos;
+}
+
+inline size_t FindEndOfCentralDirectory(const std::string& bytes) {
+  return bytes.rfind(std::string("PK\5\6", 4));
+}

@@ -1,0 +1,139 @@
+// quilldemo: paints the demo product's content (slideshow images, default texture
+// and splash pictures) into a folder, ready for the packer.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/demo/image_files.h"
+#include "tools/demo/picture.h"
+#include "tools/demo/scenes.h"
+#include "tools/demo/text.h"
+
+namespace {
+
+constexpr int kJpegQuality = 90;
+constexpr int kSplashWidth = 320;
+constexpr int kSplashHeight = 240;
+
+struct ImageSpec {
+  void (*paint)(CPicture&);
+  int width, height;
+};
+
+// Varied sizes and shapes on purpose: the renderer stretches every image to the
+// screen, and the largest tests the texture loader's path for big pictures.
+const ImageSpec kImages[] = {
+    {PaintSunset, 1920, 1080},   {PaintAurora, 2560, 1080}, {PaintMosaic, 2048, 1536},
+    {PaintBokeh, 1280, 1024},    {PaintOcean, 3840, 2160},  {PaintDunes, 1024, 768},
+    {PaintForest, 1920, 1200},   {PaintNebula, 1600, 1200}, {PaintSilk, 1366, 768},
+    {PaintRetroSun, 1920, 1080},
+};
+
+struct SplashSpec {
+  void (*paint)(CPicture&);
+  const char* subtitle;
+};
+
+const SplashSpec kSplashes[] = {
+    {PaintSunset, "Sunsets and hills"},
+    {PaintAurora, "Northern lights"},
+    {PaintOcean, "Ocean waves"},
+    {PaintRetroSun, "A demo screensaver"},
+};
+
+bool SaveJpeg(const CPicture& picture, const std::string& path) {
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!EncodeJpeg(picture, kJpegQuality, &bytes, &why)) {
+    std::fprintf(stderr, "quilldemo: %s: %s\n", path.c_str(), why.c_str());
+    return false;
+  }
+  if (!WriteFileBytes(path, bytes)) {
+    std::fprintf(stderr, "quilldemo: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
+}
+
+// A splash picture: the scene, a darkened band across its lower part and the title.
+CPicture MakeSplash(const SplashSpec& spec, const CTitleFont& font, const std::string& title) {
+  CPicture picture(kSplashWidth, kSplashHeight);
+  spec.paint(picture);
+  const float top = 0.60f * kSplashHeight, bottom = 0.88f * kSplashHeight;
+  for (int y = 0; y < kSplashHeight; ++y) {
+    const float band =
+        Smoothstep(top - 6, top + 6, y + 0.5f) * (1 - Smoothstep(bottom - 6, bottom + 6, y + 0.5f));
+    for (int x = 0; x < kSplashWidth; ++x) picture.At(x, y) = picture.At(x, y) * (1 - 0.45f * band);
+  }
+  const float center = kSplashWidth / 2.0f;
+  // Long titles are set smaller so that they keep a margin on both sides.
+  constexpr float kTitleHeight = 40, kMargin = 16;
+  float size = kTitleHeight;
+  const float width = font.Measure(title.c_str(), size);
+  if (width > kSplashWidth - 2 * kMargin) size *= (kSplashWidth - 2 * kMargin) / width;
+  font.DrawCentered(picture, title.c_str(), size, center + 1.5f, 0.76f * kSplashHeight + 1.5f,
+                    Rgb{0, 0, 0}, 0.5f);
+  font.DrawCentered(picture, title.c_str(), size, center, 0.76f * kSplashHeight, Hex(0xFFF6E8), 1);
+  font.DrawCentered(picture, spec.subtitle, 15, center, 0.845f * kSplashHeight, Hex(0xF3E3D3),
+                    0.9f);
+  return picture;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string outDir, fontPath, title = "QuillSaver";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--font") == 0 && i + 1 < argc) {
+      fontPath = argv[++i];
+    } else if (std::strcmp(argv[i], "--title") == 0 && i + 1 < argc) {
+      title = argv[++i];
+    } else if (argv[i][0] != '-' && outDir.empty()) {
+      outDir = argv[i];
+    } else {
+      outDir.clear();
+      break;
+    }
+  }
+  if (outDir.empty()) {
+    std::fprintf(stderr,
+                 "usage: quilldemo DIR [--font TITLE.ttf] [--title TEXT]\n"
+                 "  Paints images/N.jpg, textures/default.jpg and splash/splashN.bmp into DIR;\n"
+                 "  the splash pictures carry TEXT (the product's title) set in TITLE.ttf.\n");
+    return 2;
+  }
+  const auto started = std::chrono::steady_clock::now();
+
+  int number = 0;
+  for (const ImageSpec& spec : kImages) {
+    CPicture picture(spec.width, spec.height);
+    spec.paint(picture);
+    if (!SaveJpeg(picture, outDir + "/images/" + std::to_string(number++) + ".jpg")) return 1;
+  }
+
+  CPicture texture(256, 256);
+  PaintDefaultTexture(texture);
+  if (!SaveJpeg(texture, outDir + "/textures/default.jpg")) return 1;
+
+  CTitleFont font;
+  if (!fontPath.empty() && !font.Load(fontPath)) {
+    std::fprintf(stderr, "quilldemo: cannot use the font %s\n", fontPath.c_str());
+    return 1;
+  }
+  int splash = 1;
+  for (const SplashSpec& spec : kSplashes) {
+    const std::string path = outDir + "/splash/splash" + std::to_string(splash++) + ".bmp";
+    if (!WriteFileBytes(path, EncodeBmp(MakeSplash(spec, font, title)))) {
+      std::fprintf(stderr, "quilldemo: cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
+
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("quilldemo: %d images, default texture and %d splash pictures in %.1f s\n", number,
+              splash - 1, seconds);
+  return 0;
+}

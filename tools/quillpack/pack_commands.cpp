@@ -1,0 +1,317 @@
+// quillpack's commands over the content checks, the product writer and the archive
+// reader.
+#include "tools/quillpack/pack_commands.h"
+
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "data/content_archive.h"
+#include "tools/quillpack/content_check.h"
+#include "tools/quillpack/content_folder.h"
+#include "tools/quillpack/product_writer.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "usage:\n"
+    "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
+    "  quillpack check CONTENT_DIR\n"
+    "  quillpack list PRODUCT.scr\n"
+    "  quillpack extract PRODUCT.scr -o DIR\n"
+    "\n"
+    "build    checks CONTENT_DIR, then writes PRODUCT.scr: the engine's bytes, every file\n"
+    "         of CONTENT_DIR as an encrypted ZIP entry named by its relative path, and the\n"
+    "         trailer. Errors stop the build; warnings do not. The product is written\n"
+    "         under a temporary name and renamed into place when complete; it may not\n"
+    "         replace the engine file.\n"
+    "check    runs the checks alone. Exit status 1 when there is an error.\n"
+    "list     lists a product's entries: uncompressed size and name.\n"
+    "extract  writes every entry of a product into DIR (never outside it).\n"
+    "\n"
+    "Names are found as the engine finds them: either slash, ASCII letters in any case.\n"
+    "Errors (the product would not start or would show nothing):\n"
+    "  config/config.xml missing, not parseable, or without ini/Screensaver/Title,\n"
+    "  Version, Year or Company; fonts/basic.font missing or not a valid font\n"
+    "  description; no images/0.jpg; two files whose names differ only in letter case;\n"
+    "  a file over 256 MiB.\n"
+    "Warnings (the product runs, but not as probably meant):\n"
+    "  textures/font.tga, textures/default.jpg or splash/splash1..4.bmp missing; a gap\n"
+    "  in the image numbers (images after it are never shown); images numbered past\n"
+    "  1023 or written with leading zeros; empty configuration values; a backslash in\n"
+    "  Title or Company; glyphs of the clock or frame-rate counter missing from the\n"
+    "  font; names the engine can never look up.\n";
+
+struct CommandLine {
+  std::string command;
+  std::vector<std::string> operands;
+  std::string output;  // -o
+  bool hasOutput = false;
+};
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::ostream& err) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "-o") {
+      if (i + 1 >= args.size() || line->hasOutput) {
+        err << "quillpack: -o needs exactly one path\n";
+        return false;
+      }
+      line->output = args[++i];
+      line->hasOutput = true;
+    } else if (line->command.empty()) {
+      line->command = arg;
+    } else {
+      line->operands.push_back(arg);
+    }
+  }
+  return true;
+}
+
+void PrintMessages(const std::vector<CheckMessage>& messages, std::ostream& err) {
+  for (const CheckMessage& message : messages)
+    err << (message.error ? "error: " : "warning: ") << message.text << '\n';
+}
+
+// Runs the checks; prints what they found. False when the folder cannot be read or
+// an error was found.
+bool CheckFolder(const std::filesystem::path& folder, CContentFolder* content, std::ostream& err) {
+  if (!content->Scan(folder)) {
+    err << "error: " << content->GetError() << '\n';
+    return false;
+  }
+  const std::vector<CheckMessage> messages = CheckContent(*content);
+  PrintMessages(messages, err);
+  return !HasErrors(messages);
+}
+
+// Whether two paths name the same file, existing or not.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec)) {
+    const bool same = std::filesystem::equivalent(a, b, ec);
+    if (!ec) return same;
+  }
+  const auto ca = std::filesystem::weakly_canonical(a, ec);
+  if (ec) return false;
+  const auto cb = std::filesystem::weakly_canonical(b, ec);
+  return !ec && ca == cb;
+}
+
+int Build(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.operands.size() != 2 || !line.hasOutput) {
+    err << "quillpack: build needs CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n";
+    return kExitUsage;
+  }
+  const std::filesystem::path folder = std::filesystem::u8path(line.operands[0]);
+  const std::filesystem::path enginePath = std::filesystem::u8path(line.operands[1]);
+  const std::filesystem::path output = std::filesystem::u8path(line.output);
+  if (SameFile(enginePath, output)) {
+    err << "quillpack: the output " << line.output
+        << " is the engine file; refusing to overwrite it\n";
+    return kExitFailure;
+  }
+  CContentFolder content;
+  if (!CheckFolder(folder, &content, err)) {
+    err << "quillpack: nothing written\n";
+    return kExitFailure;
+  }
+
+  std::string engine;
+  std::string error;
+  if (!ReadWholeFile(enginePath, &engine, &error)) {
+    err << "error: " << error << '\n';
+    return kExitFailure;
+  }
+  // An engine that already carries content would carry it twice; only its program
+  // image is kept.
+  {
+    CContentArchive previous;
+    if (previous.Open(line.operands[1].c_str())) {
+      out << "note: " << line.operands[1] << " already carries a content archive; using its first "
+          << previous.GetArchiveOffset() << " bytes as the engine\n";
+      engine.resize(previous.GetArchiveOffset());
+    }
+  }
+
+  CProductWriter writer;
+  bool ok = writer.Begin(output, engine.data(), engine.size());
+  uintmax_t total = 0;
+  for (const ContentFile& file : content.GetFiles()) {
+    if (!ok) break;
+    std::string bytes;
+    if (!ReadWholeFile(file.path, &bytes, &error)) {
+      err << "error: " << error << '\n';
+      writer.Abandon();
+      return kExitFailure;
+    }
+    ok = writer.AddEntry(file.name, bytes.data(), bytes.size());
+    total += bytes.size();
+  }
+  ok = ok && writer.Commit();
+  if (!ok) {
+    err << "error: " << writer.GetError() << "\nquillpack: nothing written\n";
+    return kExitFailure;
+  }
+  out << "wrote " << line.output << ": " << content.GetFiles().size() << " entries, " << total
+      << " bytes of content, archive at offset " << writer.GetArchiveOffset() << '\n';
+  return kExitOk;
+}
+
+int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.operands.size() != 1 || line.hasOutput) {
+    err << "quillpack: check needs CONTENT_DIR\n";
+    return kExitUsage;
+  }
+  CContentFolder content;
+  if (!CheckFolder(std::filesystem::u8path(line.operands[0]), &content, err)) return kExitFailure;
+  out << line.operands[0] << ": " << content.GetFiles().size() << " files, ready to pack\n";
+  return kExitOk;
+}
+
+bool OpenProduct(const std::string& path, CContentArchive* archive, std::ostream& err) {
+  if (archive->Open(path.c_str())) return true;
+  err << "error: " << path << ": no readable content archive\n";
+  return false;
+}
+
+int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.operands.size() != 1 || line.hasOutput) {
+    err << "quillpack: list needs PRODUCT.scr\n";
+    return kExitUsage;
+  }
+  CContentArchive archive;
+  if (!OpenProduct(line.operands[0], &archive, err)) return kExitFailure;
+  out << "archive at offset " << archive.GetArchiveOffset() << ", " << archive.GetEntries().size()
+      << " entries\n";
+  for (const ArchiveEntryInfo& entry : archive.GetEntries())
+    out << entry.uncompressedSize << '\t' << entry.name
+        << (entry.encrypted ? "" : "\t(not encrypted)") << '\n';
+  return kExitOk;
+}
+
+// Whether `path` lies inside `folder` once links and dots are resolved.
+bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& path) {
+  std::error_code ec;
+  const auto base = std::filesystem::weakly_canonical(folder, ec);
+  if (ec) return false;
+  const auto target = std::filesystem::weakly_canonical(path, ec);
+  if (ec) return false;
+  auto b = base.begin();
+  auto t = target.begin();
+  for (; b != base.end(); ++b, ++t) {
+    if (b->empty() && std::next(b) == base.end()) break;  // trailing separator
+    if (t == target.end() || *b != *t) return false;
+  }
+  return true;
+}
+
+int Extract(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.operands.size() != 1 || !line.hasOutput) {
+    err << "quillpack: extract needs PRODUCT.scr -o DIR\n";
+    return kExitUsage;
+  }
+  CContentArchive archive;
+  if (!OpenProduct(line.operands[0], &archive, err)) return kExitFailure;
+  const std::filesystem::path folder = std::filesystem::u8path(line.output);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (ec) {
+    err << "error: " << line.output << ": " << ec.message() << '\n';
+    return kExitFailure;
+  }
+  int failures = 0;
+  int written = 0;
+  const auto& entries = archive.GetEntries();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const std::string& name = entries[i].name;
+    std::filesystem::path relative;
+    if (!SafeEntryPath(name, &relative)) {
+      err << "error: " << name << ": unsafe entry name, not extracted\n";
+      ++failures;
+      continue;
+    }
+    const std::filesystem::path target = folder / relative;
+    std::filesystem::create_directories(target.parent_path(), ec);
+    // A link already in the folder could still lead outside it.
+    if (ec || !IsInside(folder, target)) {
+      err << "error: " << name << ": would be written outside " << line.output << '\n';
+      ++failures;
+      continue;
+    }
+    std::unique_ptr<IFileData> data = archive.ReadEntry(i);
+    if (!data) {
+      err << "error: " << name << ": cannot be read (damaged, or not under the product password)\n";
+      ++failures;
+      continue;
+    }
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
+    file.write(data->GetData(), data->GetSize());
+    file.close();
+    if (!file) {
+      err << "error: " << target.u8string() << ": cannot write\n";
+      ++failures;
+      continue;
+    }
+    ++written;
+  }
+  out << "extracted " << written << " of " << entries.size() << " entries into " << line.output
+      << '\n';
+  return failures == 0 ? kExitOk : kExitFailure;
+}
+
+bool IsReservedDeviceName(const std::string& component) {
+  std::string base = component.substr(0, component.find('.'));
+  for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+         base[3] >= '0' && base[3] <= '9';
+}
+
+}  // namespace
+
+bool SafeEntryPath(const std::string& name, std::filesystem::path* relative) {
+  if (name.empty() || name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos ||
+      std::memchr(name.data(), '\0', name.size()) != nullptr)
+    return false;
+  std::filesystem::path path;
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = name.find_first_of("/\\", start);
+    if (end == std::string::npos) end = name.size();
+    const std::string component = name.substr(start, end - start);
+    start = end + 1;
+    if (component.empty() || component == ".") continue;
+    // Windows drops trailing dots and blanks, which would turn ".. " into "..".
+    const char last = component.back();
+    if (component.find_first_not_of(". ") == std::string::npos || last == '.' || last == ' ')
+      return false;
+    if (IsReservedDeviceName(component)) return false;
+    for (unsigned char c : component)
+      if (c < 0x20) return false;
+    path /= std::filesystem::u8path(component);
+  }
+  if (path.empty()) return false;
+  *relative = path;
+  return true;
+}
+
+int RunQuillpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CommandLine line;
+  if (!ParseCommandLine(args, &line, err)) return kExitUsage;
+  if (line.command == "build") return Build(line, out, err);
+  if (line.command == "check") return Check(line, out, err);
+  if (line.command == "list") return List(line, out, err);
+  if (line.command == "extract") return Extract(line, out, err);
+  if (line.command == "help" || line.command == "--help" || line.command == "-h") {
+    out << kUsage;
+    return kExitOk;
+  }
+  err << kUsage;
+  return kExitUsage;
+}

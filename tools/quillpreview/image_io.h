@@ -1,0 +1,23 @@
+// Reading the two pictures and writing the PNG for quillpreview. JPEG and TGA go
+// through the renderer's own decoder, so the preview shows what the product shows;
+// other formats (PNG, BMP, GIF) fall back to stb_image.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/quillpreview/mesh_preview.h"
+
+// Reads a whole file. False with a message in `error` when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
+
+// The picture's own size from its header.
+bool ReadPictureSize(const std::vector<uint8_t>& bytes, int& width, int& height);
+
+// Decodes the picture and stretches it to width × height (aspect ratio not kept, as on
+// the screen). False for data no decoder accepts.
+bool DecodeStretched(const std::vector<uint8_t>& bytes, int width, int height, RgbImage& image);
+
+// Writes an RGB PNG. False when the file cannot be written.
+bool WritePng(const std::string& path, const RgbImage& image);
