@@ -30,9 +30,9 @@ class CFrameTimer {
 
  private:
   const TimerSource* m_source;
-  int64_t m_frequency = 0;          // counts per second
-  double m_secondsPerCount = 0.0;   // 1 / frequency
-  uint32_t m_startMilliseconds = 0; // millisecond clock at the zero point (fallback)
-  int64_t m_startCount = 0;         // counter at the zero point (counter mode)
-  int m_usePerformanceCounter = 0;  // 1 in counter mode, 0 in fallback mode
+  int64_t m_frequency = 0;           // counts per second
+  double m_secondsPerCount = 0.0;    // 1 / frequency
+  uint32_t m_startMilliseconds = 0;  // millisecond clock at the zero point (fallback)
+  int64_t m_startCount = 0;          // counter at the zero point (counter mode)
+  int m_usePerformanceCounter = 0;   // 1 in counter mode, 0 in fallback mode
 };

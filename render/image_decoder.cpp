@@ -73,18 +73,27 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
     DecodedImage image;
     image.hasAlpha = info.hasAlpha;
     image.levels.resize(1);
-    MipLevel decoded;
-    const bool ok =
-        format == Format::kJpeg
-            ? DecodeJpeg(data, size, ChooseJpegScale(info.width, info.height, width, height),
-                         decoded)
-            : DecodeTga(data, size, decoded);
-    if (!ok) return false;
-    if (decoded.width == width && decoded.height == height) {
-      image.levels[0] = std::move(decoded);
+    MipLevel& top = image.levels[0];
+    if (format == Format::kJpeg) {
+      const int scale = ChooseJpegScale(info.width, info.height, width, height);
+      if (JpegScaledSize(info.width, scale) == width &&
+          JpegScaledSize(info.height, scale) == height) {
+        if (!DecodeJpeg(data, size, scale, top)) return false;
+      } else {
+        // The decoded rows go through the scaler as they come: the image at its
+        // decoded size is never stored.
+        CImageScaler scaler(JpegScaledSize(info.width, scale), JpegScaledSize(info.height, scale),
+                            width, height, top);
+        if (!DecodeJpegRows(data, size, scale, scaler) || !scaler.IsComplete()) return false;
+      }
     } else {
-      ScaleImage(decoded, width, height, image.levels[0]);
-      decoded = MipLevel{};  // the mip chain needs the memory more
+      MipLevel decoded;
+      if (!DecodeTga(data, size, decoded)) return false;
+      if (decoded.width == width && decoded.height == height) {
+        top = std::move(decoded);
+      } else {
+        ScaleImage(decoded, width, height, top);
+      }
     }
     BuildMipChain(image.levels, request.mipLevels);
     out = std::move(image);

@@ -171,67 +171,114 @@ void BlendRows(const uint32_t* const* rows, int width, const FilterTable& table,
   }
 }
 
+// How the two passes are arranged for a pair of sizes.
+enum class Plan {
+  kCopy,         // same size
+  kAcrossOnly,   // same height: each row filtered across on arrival
+  kDownOnly,     // same width: source rows kept in the ring, blended down
+  kAcrossFirst,  // rows filtered across into the ring, then blended down
+  kDownFirst,    // source rows kept in the ring, blended down into a line, then across
+};
+
 }  // namespace
 
-void ScaleImage(const MipLevel& source, int width, int height, MipLevel& out) {
-  const int sw = source.width;
-  const int sh = source.height;
-  const uint32_t* src = source.pixels.data();
-  PixelBuffer result(static_cast<size_t>(width) * height);
-  auto sourceRow = [&](int y) { return src + static_cast<size_t>(y) * sw; };
-  auto targetRow = [&](int y) { return result.data() + static_cast<size_t>(y) * width; };
+struct CImageScaler::State {
+  int sourceWidth = 0;
+  int sourceHeight = 0;
+  int width = 0;
+  int height = 0;
+  Plan plan = Plan::kCopy;
+  FilterTable across;
+  FilterTable down;
+  PixelBuffer ring;  // down.taps rows: row r of the source (or its filtered form) in slot r % taps
+  int ringWidth = 0;
+  PixelBuffer line;  // kDownFirst: one row blended down, before it is filtered across
+  std::vector<const uint32_t*> window;
+  uint32_t* target = nullptr;  // out's pixels
+  int received = 0;            // source rows taken so far
+  int produced = 0;            // output rows written so far
 
-  if (sh == height) {
-    if (sw == width) {
-      std::copy(source.pixels.begin(), source.pixels.end(), result.begin());
-    } else {
-      const FilterTable across = BuildFilterTable(sw, width);
-      for (int y = 0; y < height; ++y) FilterRow(sourceRow(y), targetRow(y), across);
-    }
+  uint32_t* Slot(int row) { return ring.data() + static_cast<size_t>(row % down.taps) * ringWidth; }
+  uint32_t* TargetRow(int y) { return target + static_cast<size_t>(y) * width; }
+};
+
+CImageScaler::CImageScaler(int sourceWidth, int sourceHeight, int width, int height, MipLevel& out)
+    : m_state(new State) {
+  State& s = *m_state;
+  s.sourceWidth = sourceWidth;
+  s.sourceHeight = sourceHeight;
+  s.width = width;
+  s.height = height;
+  if (sourceWidth != width) s.across = BuildFilterTable(sourceWidth, width);
+  if (sourceHeight != height) s.down = BuildFilterTable(sourceHeight, height);
+  if (sourceHeight == height) {
+    s.plan = sourceWidth == width ? Plan::kCopy : Plan::kAcrossOnly;
+  } else if (sourceWidth == width) {
+    s.plan = Plan::kDownOnly;
   } else {
-    const FilterTable down = BuildFilterTable(sh, height);
-    std::vector<const uint32_t*> rows(down.taps);
-    if (sw == width) {
-      for (int y = 0; y < height; ++y) {
-        for (int k = 0; k < down.taps; ++k) rows[k] = sourceRow(down.first[y] + k);
-        BlendRows(rows.data(), width, down, y, targetRow(y));
-      }
-    } else {
-      // Both passes stream row by row, so no intermediate image is made: either the
-      // rows a window needs are filtered across into a small ring (reused while the
-      // windows overlap), or each output row is blended down into one line first.
-      // Both orders give nearly the same picture; take the one with fewer multiplies.
-      const FilterTable across = BuildFilterTable(sw, width);
-      const double acrossFirst = static_cast<double>(sh) * width * across.taps +
-                                 static_cast<double>(width) * height * down.taps;
-      const double downFirst = static_cast<double>(sw) * height * down.taps +
-                               static_cast<double>(width) * height * across.taps;
-      if (acrossFirst <= downFirst) {
-        const int ringRows = down.taps;  // a window's rows map to distinct slots
-        PixelBuffer ring(static_cast<size_t>(ringRows) * width);
-        auto slot = [&](int row) {
-          return ring.data() + static_cast<size_t>(row % ringRows) * width;
-        };
-        int filtered = 0;  // source rows below this one are already in the ring
-        for (int y = 0; y < height; ++y) {
-          const int first = down.first[y];
-          for (int row = std::max(filtered, first); row < first + down.taps; ++row)
-            FilterRow(sourceRow(row), slot(row), across);
-          filtered = first + down.taps;
-          for (int k = 0; k < down.taps; ++k) rows[k] = slot(first + k);
-          BlendRows(rows.data(), width, down, y, targetRow(y));
-        }
+    // Both orders give nearly the same picture; take the one with fewer multiplies.
+    const double acrossFirst = static_cast<double>(sourceHeight) * width * s.across.taps +
+                               static_cast<double>(width) * height * s.down.taps;
+    const double downFirst = static_cast<double>(sourceWidth) * height * s.down.taps +
+                             static_cast<double>(width) * height * s.across.taps;
+    s.plan = acrossFirst <= downFirst ? Plan::kAcrossFirst : Plan::kDownFirst;
+  }
+  if (s.plan != Plan::kCopy && s.plan != Plan::kAcrossOnly) {
+    s.ringWidth = s.plan == Plan::kAcrossFirst ? width : sourceWidth;
+    s.ring.resize(static_cast<size_t>(s.down.taps) * s.ringWidth);
+    s.window.resize(s.down.taps);
+  }
+  if (s.plan == Plan::kDownFirst) s.line.resize(static_cast<size_t>(sourceWidth));
+  out.width = width;
+  out.height = height;
+  out.pixels.resize(static_cast<size_t>(width) * height);
+  s.target = out.pixels.data();
+}
+
+CImageScaler::~CImageScaler() = default;
+
+bool CImageScaler::IsComplete() const { return m_state->produced == m_state->height; }
+
+void CImageScaler::AddRows(const uint32_t* rows, int count) {
+  State& s = *m_state;
+  for (int i = 0; i < count && s.received < s.sourceHeight; ++i) {
+    const uint32_t* row = rows + static_cast<size_t>(i) * s.sourceWidth;
+    const int r = s.received++;
+    switch (s.plan) {
+      case Plan::kCopy:
+        std::memcpy(s.TargetRow(r), row, static_cast<size_t>(s.width) * 4);
+        s.produced = s.received;
+        continue;
+      case Plan::kAcrossOnly:
+        FilterRow(row, s.TargetRow(r), s.across);
+        s.produced = s.received;
+        continue;
+      case Plan::kAcrossFirst:
+        FilterRow(row, s.Slot(r), s.across);
+        break;
+      case Plan::kDownOnly:
+      case Plan::kDownFirst:
+        std::memcpy(s.Slot(r), row, static_cast<size_t>(s.sourceWidth) * 4);
+        break;
+    }
+    // Every output row whose window ends here can be written. A row entering the
+    // ring replaces the one `taps` rows above it, which no pending window reaches.
+    while (s.produced < s.height && s.down.first[s.produced] + s.down.taps - 1 <= r) {
+      const int y = s.produced++;
+      for (int k = 0; k < s.down.taps; ++k) s.window[k] = s.Slot(s.down.first[y] + k);
+      if (s.plan == Plan::kDownFirst) {
+        BlendRows(s.window.data(), s.sourceWidth, s.down, y, s.line.data());
+        FilterRow(s.line.data(), s.TargetRow(y), s.across);
       } else {
-        PixelBuffer line(static_cast<size_t>(sw));
-        for (int y = 0; y < height; ++y) {
-          for (int k = 0; k < down.taps; ++k) rows[k] = sourceRow(down.first[y] + k);
-          BlendRows(rows.data(), sw, down, y, line.data());
-          FilterRow(line.data(), targetRow(y), across);
-        }
+        BlendRows(s.window.data(), s.width, s.down, y, s.TargetRow(y));
       }
     }
   }
-  out.width = width;
-  out.height = height;
-  out.pixels = std::move(result);
+}
+
+void ScaleImage(const MipLevel& source, int width, int height, MipLevel& out) {
+  MipLevel result;
+  CImageScaler scaler(source.width, source.height, width, height, result);
+  scaler.AddRows(source.pixels.data(), source.height);
+  out = std::move(result);
 }

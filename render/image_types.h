@@ -56,6 +56,16 @@ struct ImageInfo {
   bool hasAlpha = false;  // the file stores an alpha channel
 };
 
+// Takes an image's rows in order, top to bottom, as a decoder produces them.
+// Implementations must not throw: the JPEG decoder calls them between libjpeg calls
+// that leave by longjmp.
+class IRowSink {
+ public:
+  virtual ~IRowSink() = default;
+  // `count` rows, one after another without gaps.
+  virtual void AddRows(const uint32_t* rows, int count) = 0;
+};
+
 // True when a header's size lies within the decoding limits above.
 inline bool IsDecodableSize(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&

@@ -49,9 +49,20 @@ void OnProgress(j_common_ptr cinfo) {
   if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans) OnError(cinfo);
 }
 
-// Runs libjpeg over the data: the header only when `out` is null, else the whole
-// image at 1/scale into *out. See the file comment for why nothing here may own.
-bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* info, MipLevel* out) {
+// Where decoded rows go: the whole image into `level`, or rows in groups of up to
+// kRowsPerCall into `sink` through the caller's buffer `rows`.
+struct Destination {
+  MipLevel* level = nullptr;
+  IRowSink* sink = nullptr;
+  uint32_t* rows = nullptr;  // kRowsPerCall rows of `width` pixels
+  JDIMENSION width = 0;      // output size the sink expects
+  JDIMENSION height = 0;
+};
+
+// Runs libjpeg over the data: the header only when `to` is null, else the whole
+// image at 1/scale. See the file comment for why nothing here may own memory.
+bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* info,
+                const Destination* to) {
   if (size == 0 || size > std::numeric_limits<unsigned long>::max()) return false;
 
   jpeg_decompress_struct cinfo;
@@ -84,7 +95,7 @@ bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* in
     info->height = static_cast<int>(cinfo.image_height);
     info->hasAlpha = false;
   }
-  if (!out) {
+  if (!to) {
     jpeg_destroy_decompress(&cinfo);
     return true;
   }
@@ -96,29 +107,40 @@ bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* in
   cinfo.dct_method = JDCT_ISLOW;
   cinfo.do_fancy_upsampling = TRUE;
   jpeg_start_decompress(&cinfo);  // a progressive file is read whole here
-  if (cinfo.output_components != 4) {
+  const JDIMENSION width = cinfo.output_width;
+  const JDIMENSION height = cinfo.output_height;
+  if (cinfo.output_components != 4 || (to->sink && (width != to->width || height != to->height))) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
 
-  const JDIMENSION width = cinfo.output_width;
-  const JDIMENSION height = cinfo.output_height;
-  try {
-    out->pixels.resize(static_cast<size_t>(width) * height);
-  } catch (const std::bad_alloc&) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  out->width = static_cast<int>(width);
-  out->height = static_cast<int>(height);
-  uint32_t* pixels = out->pixels.data();
-  while (cinfo.output_scanline < height) {
+  if (to->sink) {
     JSAMPROW rows[kRowsPerCall];
-    JDIMENSION count = 0;
-    for (; count < kRowsPerCall && cinfo.output_scanline + count < height; ++count)
-      rows[count] = reinterpret_cast<JSAMPROW>(
-          pixels + static_cast<size_t>(cinfo.output_scanline + count) * width);
-    jpeg_read_scanlines(&cinfo, rows, count);
+    for (int i = 0; i < kRowsPerCall; ++i)
+      rows[i] = reinterpret_cast<JSAMPROW>(to->rows + static_cast<size_t>(i) * width);
+    while (cinfo.output_scanline < height) {
+      const JDIMENSION count = jpeg_read_scanlines(&cinfo, rows, kRowsPerCall);
+      to->sink->AddRows(to->rows, static_cast<int>(count));
+    }
+  } else {
+    try {
+      to->level->pixels.resize(static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+      jpeg_destroy_decompress(&cinfo);
+      return false;
+    }
+    to->level->width = static_cast<int>(width);
+    to->level->height = static_cast<int>(height);
+    uint32_t* pixels = to->level->pixels.data();
+    while (cinfo.output_scanline < height) {
+      JSAMPROW rows[kRowsPerCall];
+      JDIMENSION count = 0;
+      for (; count < kRowsPerCall && cinfo.output_scanline + count < height; ++count) {
+        rows[count] = reinterpret_cast<JSAMPROW>(
+            pixels + static_cast<size_t>(cinfo.output_scanline + count) * width);
+      }
+      jpeg_read_scanlines(&cinfo, rows, count);
+    }
   }
   // Everything is decoded; what may follow the last scan is of no interest.
   jpeg_destroy_decompress(&cinfo);
@@ -133,8 +155,7 @@ bool ReadJpegInfo(const void* data, size_t size, ImageInfo& info) {
 
 int ChooseJpegScale(int width, int height, int minWidth, int minHeight) {
   for (int scale = 8; scale > 1; scale /= 2) {
-    // libjpeg's scaled size is the image's divided by the scale, rounded up.
-    if ((width + scale - 1) / scale >= minWidth && (height + scale - 1) / scale >= minHeight)
+    if (JpegScaledSize(width, scale) >= minWidth && JpegScaledSize(height, scale) >= minHeight)
       return scale;
   }
   return 1;
@@ -143,9 +164,26 @@ int ChooseJpegScale(int width, int height, int minWidth, int minHeight) {
 bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out) {
   out = MipLevel{};
   if (scale != 1 && scale != 2 && scale != 4 && scale != 8) return false;
-  if (!RunDecoder(static_cast<const unsigned char*>(data), size, scale, nullptr, &out)) {
+  Destination to;
+  to.level = &out;
+  if (!RunDecoder(static_cast<const unsigned char*>(data), size, scale, nullptr, &to)) {
     out = MipLevel{};
     return false;
   }
   return true;
+}
+
+int JpegScaledSize(int size, int scale) { return (size + scale - 1) / scale; }
+
+bool DecodeJpegRows(const void* data, size_t size, int scale, IRowSink& sink) {
+  if (scale != 1 && scale != 2 && scale != 4 && scale != 8) return false;
+  ImageInfo info;
+  if (!ReadJpegInfo(data, size, info)) return false;
+  Destination to;
+  to.sink = &sink;
+  to.width = static_cast<JDIMENSION>(JpegScaledSize(info.width, scale));
+  to.height = static_cast<JDIMENSION>(JpegScaledSize(info.height, scale));
+  PixelBuffer rows(static_cast<size_t>(kRowsPerCall) * to.width);
+  to.rows = rows.data();
+  return RunDecoder(static_cast<const unsigned char*>(data), size, scale, nullptr, &to);
 }

@@ -14,6 +14,9 @@ constexpr int kMaxJpegScans = 100;
 // header libjpeg accepts or its size lies outside the decoding limits.
 bool ReadJpegInfo(const void* data, size_t size, ImageInfo& info);
 
+// Side of an image decoded at 1/scale: libjpeg rounds up.
+int JpegScaledSize(int size, int scale);
+
 // The DCT scale denominator (8, 4, 2 or 1) that decodes a width × height image
 // straight to the smallest size still at least minWidth × minHeight.
 int ChooseJpegScale(int width, int height, int minWidth, int minHeight);
@@ -25,3 +28,8 @@ int ChooseJpegScale(int width, int height, int minWidth, int minHeight);
 // file), past kMaxJpegScans scans, or outside the decoding limits. Other corrupt
 // entropy data, which libjpeg only warns about, decodes to whatever it yields.
 bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out);
+
+// Decodes like DecodeJpeg but hands the rows (JpegScaledSize of the image's sides)
+// to `sink` a few at a time instead of keeping the image, as a scaler wants them.
+// On false the sink may have had some rows. May throw std::bad_alloc.
+bool DecodeJpegRows(const void* data, size_t size, int scale, IRowSink& sink);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "data/content_archive.h"
 #include "tools/quillpack/product_writer.h"
 
@@ -20,9 +22,14 @@ struct FixtureEntry {
 };
 
 // A folder of the build tree for one test's files, emptied first.
+// ctest runs each test in a process of its own, in parallel, so the folder is also
+// named after the running test.
 inline std::filesystem::path FixtureFolder(const std::string& name) {
+  std::string owner = "no-test";
+  if (const auto* test = ::testing::UnitTest::GetInstance()->current_test_info())
+    owner = std::string(test->test_suite_name()) + "." + test->name();
   const std::filesystem::path folder =
-      std::filesystem::path(QUILL_BINARY_DIR) / "test-fixtures" / name;
+      std::filesystem::path(QUILL_BINARY_DIR) / "test-fixtures" / owner / name;
   std::error_code ec;
   std::filesystem::remove_all(folder, ec);
   std::filesystem::create_directories(folder);
