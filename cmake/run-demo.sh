@@ -28,7 +28,7 @@ shots=()
 for i in 1 2 3 4; do
   sleep "${QUILL_DEMO_INTERVAL:-4}"
   shot="$out/screenshot-$i.png"
-  if xwd -root -silent -display "$DISPLAY" | convert xwd:- "$shot" 2>/dev/null; then
+  if import -display "$DISPLAY" -window root "$shot" 2>/dev/null; then
     shots+=("$shot")
     echo "screenshot: $shot"
   fi

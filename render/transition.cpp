@@ -38,7 +38,8 @@ constexpr float kBlockEdge = 0.2f;
 constexpr double kGrowingEdgeSlope = 0.2;
 constexpr double kShapeEdgeBase = 0.01;
 constexpr double kStarEdgeBase = 0.03;
-constexpr double kStarTeethPerHalfTurn = 10.0;
+// The star's angle wave rises and falls twenty times per turn: ten points, ten valleys.
+constexpr double kStarSlopesPerHalfTurn = 10.0;
 
 // Effect 19 appears twice, so the cross-fade is chosen twice as often as the others.
 constexpr int kSelection[] = {0, 1, 2,  3,  4,  5,  19, 6,  7,  10, 11,
@@ -164,9 +165,9 @@ void FillWeights(float* __restrict out, size_t count, float value) {
 // Each operation of the numerator rounds monotonically, so the numerator of every point
 // of a tile lies between its values at the tile's corner bounds: below zero everywhere
 // means every weight clamps to 0, at least the largest edge everywhere means every weight
-// is at least 1. (The numerator rises with e for both ramps; it falls with f for the
-// rising ramp and rises with f for the falling one.) Edges stay below 1, so a negative
-// numerator never divides to -0.
+// is at least 1. (With p >= 0 the numerator rises with e for both ramps; it falls with f
+// for the rising ramp and rises with f for the falling one.) A negative numerator divides
+// to a negative weight, which clamps to +0 exactly like the fill.
 template <Ramp kRamp>
 void RampTile(const double* position, const double* edge, float* out, size_t length,
               double positionMin, double positionMax, double edgeMin, double edgeMax, double p) {
@@ -186,8 +187,8 @@ struct Shape {
   double edge;      // e: width of the soft edge in units of f
 };
 
-// Angle of the offset around the centre, 0 and 1 at twelve o'clock, growing
-// anticlockwise on screen (y grows downward, so straight up is atan2 = +-pi).
+// Angle of an offset, horizontal offset first: +-pi straight up (y grows downward), so
+// (angle + pi) / 2pi is 0 and 1 at twelve o'clock and grows anticlockwise on screen.
 inline double Angle(double dx, double dy) { return std::atan2(dx, dy); }
 
 Shape ShapeAt(int effect, double x, double y, double centreX, double centreY,
@@ -216,7 +217,7 @@ Shape ShapeAt(int effect, double x, double y, double centreX, double centreY,
       const double dx = x - centreX, dy = (y - centreY) * kAspect;
       const double n = std::sqrt(dx * dx + dy * dy) / kStarRadius;
       // Triangle wave of the angle with ten teeth; the star's points lie where s = 0.
-      const double h = (Angle(dx, dy) + kPi) * kStarTeethPerHalfTurn / kPi;
+      const double h = (Angle(dx, dy) + kPi) * kStarSlopesPerHalfTurn / kPi;
       const int k = static_cast<int>(h);
       const double s = (k % 2 != 0) ? h - k : 1.0 - (h - k);
       return {n * (1.0 + 0.5 * s), kGrowingEdgeSlope * n + kStarEdgeBase};

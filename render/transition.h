@@ -31,7 +31,7 @@ class CTransition {
 
   // Forces an effect and centre (tools and tests). Like ChooseEffect, it makes the block
   // effect rebuild its table on the next computation. False, and nothing changes, for an
-  // effect outside 0..19.
+  // effect outside 0..19 or a centre that is not finite.
   bool SetEffect(int effect, float centreX, float centreY);
 
   // Fills the grid for progress p (clamped to 0..1) and returns it, row-major with row 0

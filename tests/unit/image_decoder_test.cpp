@@ -445,6 +445,28 @@ TEST(ImageScalerTest, MatchesTheFilterDefinition) {
   }
 }
 
+TEST(ImageScalerTest, RowsMayArriveInAnyGrouping) {
+  // Same size, across only, down only, across first, down first, and enlarging.
+  const int sizes[][2] = {{37, 23}, {16, 23}, {37, 9}, {16, 11}, {74, 5}, {50, 40}};
+  const MipLevel source = Level(37, 23, Noise(37, 23, 21));
+  for (const auto& s : sizes) {
+    MipLevel whole;
+    ScaleImage(source, s[0], s[1], whole);
+    for (int group : {1, 2, 7}) {
+      MipLevel streamed;
+      CImageScaler scaler(37, 23, s[0], s[1], streamed);
+      for (int row = 0; row < 23; row += group) {
+        EXPECT_FALSE(scaler.IsComplete());
+        scaler.AddRows(&source.pixels[row * 37], std::min(group, 23 - row));
+      }
+      EXPECT_TRUE(scaler.IsComplete());
+      scaler.AddRows(source.pixels.data(), 1);  // past the end: ignored
+      EXPECT_TRUE(std::equal(streamed.pixels.begin(), streamed.pixels.end(), whole.pixels.begin()))
+          << s[0] << "x" << s[1] << " in groups of " << group;
+    }
+  }
+}
+
 TEST(DecodeImageTest, PowerOfTwoRounding) {
   const auto file = EncodeTga(std::vector<uint32_t>(3 * 5, kGreen), 3, 5, {24});
   ImageRequest request;

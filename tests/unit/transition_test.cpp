@@ -508,11 +508,19 @@ TEST_F(TransitionTest, RandomRangeReachesBothEnds) {
   EXPECT_FLOAT_EQ(CTransition::RandomRange(0.0f, 1.0f), 16384.0f / 32767.0f);
 }
 
-TEST_F(TransitionTest, SetEffectRejectsUnknownEffects) {
+TEST_F(TransitionTest, SetEffectRejectsUnknownEffectsAndCentres) {
+  struct Case {
+    int effect;
+    float centreX, centreY;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const Case cases[] = {{-1, 0.1f, 0.1f}, {20, 0.1f, 0.1f}, {1000, 0.1f, 0.1f},
+                        {8, nan, 0.5f},   {9, 0.5f, inf},   {8, -inf, 0.5f}};
   CTransition t(kWidth, kHeight);
   ASSERT_TRUE(t.SetEffect(6, 0.25f, 0.75f));
-  for (int effect : {-1, 20, 1000}) {
-    EXPECT_FALSE(t.SetEffect(effect, 0.1f, 0.1f));
+  for (const Case& tc : cases) {
+    EXPECT_FALSE(t.SetEffect(tc.effect, tc.centreX, tc.centreY)) << tc.effect;
     EXPECT_EQ(t.GetEffect(), 6);
     EXPECT_EQ(t.GetCentreX(), 0.25f);
     EXPECT_EQ(t.GetCentreY(), 0.75f);

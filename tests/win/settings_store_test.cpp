@@ -96,8 +96,12 @@ TEST_F(SettingsStoreTest, APathWithoutTerminatingZeroIsNotReadPastItsEnd) {
 }
 
 TEST_F(SettingsStoreTest, AKeyThatCannotBeOpenedKeepsDefaultsAndEmptiesThePath) {
-  // An empty subkey name segment cannot be created.
-  g_settings.KeepTime = 3;
-  LoadSettingsFromRegistry("Software\\\\\\");
-  EXPECT_EQ(g_settings.KeepTime, 3);
+  // A key name longer than the registry allows cannot be created.
+  const std::string tooLong = "Software\\" + std::string(300, 'k');
+  g_settings.KeepTime = 5;
+  LoadSettingsFromRegistry(tooLong.c_str());
+  EXPECT_EQ(g_settings.KeepTime, 5);
+  EXPECT_EQ(g_settings.Path, "");
+  SaveSettingsToRegistry(tooLong.c_str());
+  EXPECT_FALSE(RegistryKeyExists(tooLong));
 }
