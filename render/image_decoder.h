@@ -33,7 +33,8 @@ struct DecodedImage {
 // Decodes the JPEG (recognised by its FF D8 FF start) or TGA (recognised by a strictly
 // checked header) in data[0, size). When the size must change the image is resampled
 // with a triangle filter; a JPEG asked for at half its size or less is first reduced
-// by libjpeg's DCT scaling, which is much cheaper. The mip levels are 2 × 2 box means.
+// by libjpeg's DCT scaling, which spares most of the inverse DCT and colour work, and
+// its rows stream through the scaler. The mip levels are 2 × 2 box means.
 // Returns false, leaving `out` empty, for unknown or malformed data, images larger than
 // kMaxImageSide on a side or kMaxImagePixels in all, truncated data, and when memory
 // runs out. Never reads outside data[0, size).

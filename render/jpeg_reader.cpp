@@ -21,7 +21,7 @@ namespace {
 // coefficients, 2 bytes each, until the last scan). Fits a 32-bit long.
 constexpr long kMaxJpegMemory = 1L << 30;
 
-// Rows handed to libjpeg per call; it produces at most this many at once anyway.
+// Rows asked of libjpeg per call; it returns one or two at a time for usual files.
 constexpr int kRowsPerCall = 4;
 
 struct ErrorManager {
@@ -120,6 +120,7 @@ bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* in
       rows[i] = reinterpret_cast<JSAMPROW>(to->rows + static_cast<size_t>(i) * width);
     while (cinfo.output_scanline < height) {
       const JDIMENSION count = jpeg_read_scanlines(&cinfo, rows, kRowsPerCall);
+      if (count == 0) break;  // only a suspending data source returns none
       to->sink->AddRows(to->rows, static_cast<int>(count));
     }
   } else {
@@ -139,12 +140,13 @@ bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* in
         rows[count] = reinterpret_cast<JSAMPROW>(
             pixels + static_cast<size_t>(cinfo.output_scanline + count) * width);
       }
-      jpeg_read_scanlines(&cinfo, rows, count);
+      if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
     }
   }
+  const bool complete = cinfo.output_scanline == height;
   // Everything is decoded; what may follow the last scan is of no interest.
   jpeg_destroy_decompress(&cinfo);
-  return true;
+  return complete;
 }
 
 }  // namespace
