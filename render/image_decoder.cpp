@@ -24,6 +24,30 @@ Format DetectFormat(const void* data, size_t size, ImageInfo& info) {
   return ReadTgaInfo(data, size, info) ? Format::kTga : Format::kUnknown;
 }
 
+// Builds mip level 1 while the decoder writes level 0: each pair of rows is halved
+// as soon as it is complete, while it is still in the cache, instead of reading the
+// whole of level 0 back from memory afterwards.
+class CLevelOneBuilder : public IRowSink {
+ public:
+  CLevelOneBuilder(const MipLevel& top, MipLevel& next) : m_top(top), m_next(next) {}
+
+  void AddRows(const uint32_t*, int count) override {
+    m_written += count;
+    // Row y needs rows 2y and 2y + 1 of level 0 (or 2y alone when it is 1 high).
+    while (m_done < m_next.height && std::min(2 * m_done + 1, m_top.height - 1) < m_written) {
+      HalveRows(m_top, m_done, 1, m_next);
+      ++m_done;
+    }
+  }
+  bool IsComplete() const { return m_done == m_next.height; }
+
+ private:
+  const MipLevel& m_top;
+  MipLevel& m_next;
+  int m_written = 0;  // rows of level 0 written so far
+  int m_done = 0;     // rows of level 1 computed so far
+};
+
 int RoundUpToPowerOfTwo(int value) {
   int power = 1;
   while (power < value) power *= 2;
@@ -72,13 +96,25 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
   try {
     DecodedImage image;
     image.hasAlpha = info.hasAlpha;
+    // The whole chain is reserved first: `top` must stay where it is.
+    image.levels.reserve(FullMipLevelCount(width, height));
     image.levels.resize(1);
     MipLevel& top = image.levels[0];
     if (format == Format::kJpeg) {
       const int scale = ChooseJpegScale(info.width, info.height, width, height);
       if (JpegScaledSize(info.width, scale) == width &&
           JpegScaledSize(info.height, scale) == height) {
-        if (!DecodeJpeg(data, size, scale, top)) return false;
+        if (request.mipLevels == 1 || (width == 1 && height == 1)) {
+          if (!DecodeJpeg(data, size, scale, top)) return false;
+        } else {
+          image.levels.resize(2);
+          MipLevel& next = image.levels[1];
+          next.width = std::max(1, width / 2);
+          next.height = std::max(1, height / 2);
+          next.pixels.resize(static_cast<size_t>(next.width) * next.height);
+          CLevelOneBuilder builder(top, next);
+          if (!DecodeJpeg(data, size, scale, top, &builder) || !builder.IsComplete()) return false;
+        }
       } else {
         // The decoded rows go through the scaler as they come: the image at its
         // decoded size is never stored.

@@ -53,6 +53,7 @@ void OnProgress(j_common_ptr cinfo) {
 // kRowsPerCall into `sink` through the caller's buffer `rows`.
 struct Destination {
   MipLevel* level = nullptr;
+  IRowSink* written = nullptr;  // told of rows once they are in `level`
   IRowSink* sink = nullptr;
   uint32_t* rows = nullptr;  // kRowsPerCall rows of `width` pixels
   JDIMENSION width = 0;      // output size the sink expects
@@ -140,7 +141,12 @@ bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* in
         rows[count] = reinterpret_cast<JSAMPROW>(
             pixels + static_cast<size_t>(cinfo.output_scanline + count) * width);
       }
+      const JDIMENSION first = cinfo.output_scanline;
       if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
+      if (to->written) {
+        to->written->AddRows(pixels + static_cast<size_t>(first) * width,
+                             static_cast<int>(cinfo.output_scanline - first));
+      }
     }
   }
   const bool complete = cinfo.output_scanline == height;
@@ -163,11 +169,12 @@ int ChooseJpegScale(int width, int height, int minWidth, int minHeight) {
   return 1;
 }
 
-bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out) {
+bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out, IRowSink* written) {
   out = MipLevel{};
   if (scale != 1 && scale != 2 && scale != 4 && scale != 8) return false;
   Destination to;
   to.level = &out;
+  to.written = written;
   if (!RunDecoder(static_cast<const unsigned char*>(data), size, scale, nullptr, &to)) {
     out = MipLevel{};
     return false;

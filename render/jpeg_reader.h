@@ -27,7 +27,9 @@ int ChooseJpegScale(int width, int height, int minWidth, int minHeight);
 // end-of-image marker or a scan whose data ends before its last block (a cut-off
 // file), past kMaxJpegScans scans, or outside the decoding limits. Other corrupt
 // entropy data, which libjpeg only warns about, decodes to whatever it yields.
-bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out);
+// `written`, when given, is told of each group of rows as soon as they are in `out`.
+bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out,
+                IRowSink* written = nullptr);
 
 // Decodes like DecodeJpeg but hands the rows (JpegScaledSize of the image's sides)
 // to `sink` a few at a time instead of keeping the image, as a scaler wants them.

@@ -64,20 +64,23 @@ int FullMipLevelCount(int width, int height) {
   return count;
 }
 
-void HalveImage(const MipLevel& source, MipLevel& out) {
-  const int width = std::max(1, source.width / 2);
-  const int height = std::max(1, source.height / 2);
-  PixelBuffer pixels(static_cast<size_t>(width) * height);
+void HalveRows(const MipLevel& source, int firstRow, int rowCount, MipLevel& out) {
   const size_t stride = static_cast<size_t>(source.width);
-  for (int y = 0; y < height; ++y) {
+  for (int y = firstRow; y < firstRow + rowCount; ++y) {
     const int y0 = 2 * y;
     const int y1 = std::min(y0 + 1, source.height - 1);
     HalveRow(&source.pixels[y0 * stride], &source.pixels[y1 * stride], source.width,
-             &pixels[static_cast<size_t>(y) * width], width);
+             &out.pixels[static_cast<size_t>(y) * out.width], out.width);
   }
-  out.width = width;
-  out.height = height;
-  out.pixels = std::move(pixels);
+}
+
+void HalveImage(const MipLevel& source, MipLevel& out) {
+  MipLevel half;
+  half.width = std::max(1, source.width / 2);
+  half.height = std::max(1, source.height / 2);
+  half.pixels.resize(static_cast<size_t>(half.width) * half.height);
+  HalveRows(source, 0, half.height, half);
+  out = std::move(half);
 }
 
 void BuildMipChain(std::vector<MipLevel>& levels, int maxLevels) {

@@ -14,6 +14,11 @@ int FullMipLevelCount(int width, int height);
 // May throw std::bad_alloc.
 void HalveImage(const MipLevel& source, MipLevel& out);
 
+// Computes rows firstRow .. firstRow + rowCount - 1 of `out`, which already has the
+// halved size of `source`, from source rows 2 × firstRow onwards. Lets a decoder
+// build the next level while the rows it just wrote are still in the cache.
+void HalveRows(const MipLevel& source, int firstRow, int rowCount, MipLevel& out);
+
 // Appends halved levels to `levels` (which holds at least the top level) until the
 // chain from levels.front() down to 1 × 1 is complete
 // or holds maxLevels levels; 0 means no limit. May throw std::bad_alloc.

@@ -369,6 +369,26 @@ TEST(MipChainTest, EachPixelIsTheRoundedMeanOfItsBlock) {
   }
 }
 
+TEST(MipChainTest, DecodedJpegLevelsHalveTheLevelAbove) {
+  // Level 1 of a JPEG is built while level 0 is decoded; it must match the chain.
+  const int sizes[][2] = {{96, 64}, {33, 17}, {40, 1}, {1, 9}, {2, 3}, {1, 1}};
+  for (const auto& s : sizes) {
+    const auto file = EncodeJpeg(Noise(s[0], s[1], 8), s[0], s[1], {90});
+    DecodedImage image;
+    ASSERT_TRUE(Decode(file, image));
+    ASSERT_EQ(image.levels.size(), static_cast<size_t>(FullMipLevelCount(s[0], s[1])));
+    for (size_t k = 1; k < image.levels.size(); ++k) {
+      MipLevel half;
+      HalveImage(image.levels[k - 1], half);
+      ASSERT_EQ(image.levels[k].width, half.width);
+      ASSERT_EQ(image.levels[k].height, half.height);
+      EXPECT_TRUE(
+          std::equal(half.pixels.begin(), half.pixels.end(), image.levels[k].pixels.begin()))
+          << s[0] << "x" << s[1] << " level " << k;
+    }
+  }
+}
+
 TEST(MipChainTest, RequestedLevelCount) {
   const auto file = EncodeTga(Noise(16, 8, 2), 16, 8, {32});
   const std::pair<int, size_t> cases[] = {{0, 5}, {1, 1}, {3, 3}, {99, 5}};
