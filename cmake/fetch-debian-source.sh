@@ -11,8 +11,8 @@ found=$(find . -maxdepth 1 -mindepth 1 -type d -name "${pkg}-*" | head -n 1)
 if [ -z "$found" ]; then
   versions=$(apt-cache showsrc "$pkg" 2>/dev/null | sed -n 's/^Version: //p' | sort -u -r -V)
   ok=0
-  for spec in "$pkg" $(for v in $versions; do echo "${pkg}=${v}"; done); do
-    if apt-get source -qq "$spec" >/dev/null 2>&1; then ok=1; break; fi
+  for request in "$pkg" $(for v in $versions; do echo "${pkg}=${v}"; done); do
+    if apt-get source -qq "$request" >/dev/null 2>&1; then ok=1; break; fi
     find . -maxdepth 1 -mindepth 1 -type d -name "${pkg}-*" -exec rm -rf {} +
   done
   if [ "$ok" -ne 1 ]; then

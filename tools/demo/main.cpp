@@ -17,26 +17,26 @@ constexpr int kJpegQuality = 90;
 constexpr int kSplashWidth = 320;
 constexpr int kSplashHeight = 240;
 
-struct ImageSpec {
+struct ImageDesign {
   void (*paint)(CPicture&);
   int width, height;
 };
 
 // Varied sizes and shapes on purpose: the renderer stretches every image to the
 // screen, and the largest tests the texture loader's path for big pictures.
-const ImageSpec kImages[] = {
+const ImageDesign kImages[] = {
     {PaintSunset, 1920, 1080},   {PaintAurora, 2560, 1080}, {PaintMosaic, 2048, 1536},
     {PaintBokeh, 1280, 1024},    {PaintOcean, 3840, 2160},  {PaintDunes, 1024, 768},
     {PaintForest, 1920, 1200},   {PaintNebula, 1600, 1200}, {PaintSilk, 1366, 768},
     {PaintRetroSun, 1920, 1080},
 };
 
-struct SplashSpec {
+struct SplashDesign {
   void (*paint)(CPicture&);
   const char* subtitle;
 };
 
-const SplashSpec kSplashes[] = {
+const SplashDesign kSplashes[] = {
     {PaintSunset, "Sunsets and hills"},
     {PaintAurora, "Northern lights"},
     {PaintOcean, "Ocean waves"},
@@ -58,9 +58,9 @@ bool SaveJpeg(const CPicture& picture, const std::string& path) {
 }
 
 // A splash picture: the scene, a darkened band across its lower part and the title.
-CPicture MakeSplash(const SplashSpec& spec, const CTitleFont& font, const std::string& title) {
+CPicture MakeSplash(const SplashDesign& design, const CTitleFont& font, const std::string& title) {
   CPicture picture(kSplashWidth, kSplashHeight);
-  spec.paint(picture);
+  design.paint(picture);
   const float top = 0.60f * kSplashHeight, bottom = 0.88f * kSplashHeight;
   for (int y = 0; y < kSplashHeight; ++y) {
     const float band =
@@ -76,7 +76,7 @@ CPicture MakeSplash(const SplashSpec& spec, const CTitleFont& font, const std::s
   font.DrawCentered(picture, title.c_str(), size, center + 1.5f, 0.76f * kSplashHeight + 1.5f,
                     Rgb{0, 0, 0}, 0.5f);
   font.DrawCentered(picture, title.c_str(), size, center, 0.76f * kSplashHeight, Hex(0xFFF6E8), 1);
-  font.DrawCentered(picture, spec.subtitle, 15, center, 0.845f * kSplashHeight, Hex(0xF3E3D3),
+  font.DrawCentered(picture, design.subtitle, 15, center, 0.845f * kSplashHeight, Hex(0xF3E3D3),
                     0.9f);
   return picture;
 }
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
   const auto started = std::chrono::steady_clock::now();
 
   int number = 0;
-  for (const ImageSpec& spec : kImages) {
-    CPicture picture(spec.width, spec.height);
-    spec.paint(picture);
+  for (const ImageDesign& design : kImages) {
+    CPicture picture(design.width, design.height);
+    design.paint(picture);
     if (!SaveJpeg(picture, outDir + "/images/" + std::to_string(number++) + ".jpg")) return 1;
   }
 
@@ -123,9 +123,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   int splash = 1;
-  for (const SplashSpec& spec : kSplashes) {
+  for (const SplashDesign& design : kSplashes) {
     const std::string path = outDir + "/splash/splash" + std::to_string(splash++) + ".bmp";
-    if (!WriteFileBytes(path, EncodeBmp(MakeSplash(spec, font, title)))) {
+    if (!WriteFileBytes(path, EncodeBmp(MakeSplash(design, font, title)))) {
       std::fprintf(stderr, "quilldemo: cannot write %s\n", path.c_str());
       return 1;
     }
