@@ -25,9 +25,9 @@ int MatchOption(const char* argument, LeadByteTest isLeadByte) {
     char letter;
     Mode mode;
   } kLetters[] = {
-      {'c', ModeConfig}, {'C', ModeConfig}, {'a', ModeChangePassword}, {'A', ModeChangePassword},
-      {'p', ModePreview}, {'P', ModePreview}, {'t', ModeTest}, {'T', ModeTest},
-      {'s', ModeSaver}, {'S', ModeSaver},
+      {'c', ModeConfig},  {'C', ModeConfig},  {'a', ModeChangePassword}, {'A', ModeChangePassword},
+      {'p', ModePreview}, {'P', ModePreview}, {'t', ModeTest},           {'T', ModeTest},
+      {'s', ModeSaver},   {'S', ModeSaver},
   };
   for (const auto& entry : kLetters) {
     if (ContainsCharacter(argument, entry.letter, isLeadByte)) return entry.mode;

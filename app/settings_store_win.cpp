@@ -54,8 +54,8 @@ void LoadSettingsFromRegistry(const char* key) {
   // terminating zero still ends inside the buffer.
   char path[kPathBufferSize + 1] = {};
   DWORD size = kPathBufferSize;
-  if (RegQueryValueExA(registry.Get(), "Path", nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(path), &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExA(registry.Get(), "Path", nullptr, nullptr, reinterpret_cast<BYTE*>(path),
+                       &size) == ERROR_SUCCESS) {
     g_settings.Path.assign(path, strnlen(path, size));
   } else {
     g_settings.Path = kDefaultHelpPath;

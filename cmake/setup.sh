@@ -7,7 +7,7 @@ packages=(
   make cmake ninja-build g++ clang libclang-rt-14-dev git ca-certificates file
   mingw-w64 wine wine64 xvfb xauth x11-utils imagemagick nasm dpkg-dev
   zlib1g-dev libjpeg62-turbo-dev libstb-dev libgtest-dev libgmock-dev googletest
-  libbenchmark-dev libz-mingw-w64-dev fonts-dejavu-core
+  libbenchmark-dev libz-mingw-w64-dev fonts-dejavu-core libgl1-mesa-dri
 )
 
 as_root() {

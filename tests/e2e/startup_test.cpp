@@ -29,8 +29,8 @@ DWORD ExpectOneMessageBox(const std::string& program, const std::string& argumen
 
 TEST(StartWithoutContent, EveryCommandLineShowsTheMediaMessageAndExitsZero) {
   const char* const commandLines[] = {
-      "/s", "/S", "-s", "/c", "/c:1234", "/p 1234", "/P 1234", "/t", "-test",
-      "/a 1234", "/saver", "/x", "", "/p", "/a",
+      "/s",    "/S",      "-s",     "/c", "/c:1234", "/p 1234", "/P 1234", "/t",
+      "-test", "/a 1234", "/saver", "/x", "",        "/p",      "/a",
   };
   const std::string engine = ScreensaverPath();
   ASSERT_FALSE(engine.empty());

@@ -19,12 +19,22 @@ TEST(MatchOption, SelectsTheModeByTheFirstLetterFoundInTheFixedOrder) {
     const char* argument;
     int mode;
   } cases[] = {
-      {"/s", ModeSaver},       {"-S", ModeSaver},    {"s", ModeSaver},
-      {"/c", ModeConfig},      {"/C:1234", ModeConfig}, {"/c:1234", ModeConfig},
+      {"/s", ModeSaver},
+      {"-S", ModeSaver},
+      {"s", ModeSaver},
+      {"/c", ModeConfig},
+      {"/C:1234", ModeConfig},
+      {"/c:1234", ModeConfig},
       {"/saver", ModeChangePassword},  // 'a' is tested before 's'
-      {"/cs", ModeConfig},     {"-test", ModeTest},  {"/t", ModeTest},
-      {"/p", ModePreview},     {"/P", ModePreview},  {"/a", ModeChangePassword},
-      {"/x", ModeNone},        {"", ModeNone},       {"1234", ModeNone},
+      {"/cs", ModeConfig},
+      {"-test", ModeTest},
+      {"/t", ModeTest},
+      {"/p", ModePreview},
+      {"/P", ModePreview},
+      {"/a", ModeChangePassword},
+      {"/x", ModeNone},
+      {"", ModeNone},
+      {"1234", ModeNone},
   };
   for (const auto& c : cases) EXPECT_EQ(MatchOption(c.argument), c.mode) << c.argument;
   EXPECT_EQ(MatchOption(nullptr), ModeNone);
@@ -59,7 +69,8 @@ class ErrorTraceTest : public ::testing::Test {
 TEST_F(ErrorTraceTest, FramesPrependTheirNamesOutermostFirst) {
   try {
     RunInErrorFrame("CSaverApp::Run", [] {
-      RunInErrorFrame("CSaverApp::DoSaver", [] { Raise("\"Could not set specified video mode\""); });
+      RunInErrorFrame("CSaverApp::DoSaver",
+                      [] { Raise("\"Could not set specified video mode\""); });
     });
     FAIL() << "nothing was thrown";
   } catch (int value) {
@@ -85,9 +96,8 @@ TEST_F(ErrorTraceTest, AnyExceptionPassesThroughAFrameUnchanged) {
 }
 
 TEST_F(ErrorTraceTest, AWindowFrameKeepsTheFailureUntilTheLoopRethrowsIt) {
-  const long answer = RunInWindowFrame("CSaverWnd::WndProc", 0L, []() -> long {
-    Raise("\"Could not create main window\"");
-  });
+  const long answer = RunInWindowFrame("CSaverWnd::WndProc", 0L,
+                                       []() -> long { Raise("\"Could not create main window\""); });
   EXPECT_EQ(answer, 0);
   EXPECT_TRUE(g_pendingFailure.IsSet());
   // A second failure before the loop runs does not replace the first.
@@ -137,16 +147,15 @@ namespace {
 int64_t g_counter = 0;
 uint32_t g_milliseconds = 0;
 bool g_hasCounter = true;
-const TimerSource kScriptedSource{
-    [](int64_t* frequency) {
-      *frequency = 1000;
-      return g_hasCounter;
-    },
-    [](int64_t* count) {
-      *count = g_counter;
-      return true;
-    },
-    [] { return g_milliseconds; }};
+const TimerSource kScriptedSource{[](int64_t* frequency) {
+                                    *frequency = 1000;
+                                    return g_hasCounter;
+                                  },
+                                  [](int64_t* count) {
+                                    *count = g_counter;
+                                    return true;
+                                  },
+                                  [] { return g_milliseconds; }};
 }  // namespace
 
 TEST(FrameTimer, CountsFromStartWithTheCounterOrTheMillisecondClock) {
@@ -172,7 +181,8 @@ TEST(FrameTimer, MillisecondDifferencesSurviveOneWrap) {
   const struct {
     uint32_t start, now;
     double seconds;
-  } cases[] = {{0, 0, 0.0}, {1000, 3500, 2.5}, {0xFFFFFFFFu, 0, 0.001}, {0xFFFFF000u, 0x1000u, 8.192}};
+  } cases[] = {
+      {0, 0, 0.0}, {1000, 3500, 2.5}, {0xFFFFFFFFu, 0, 0.001}, {0xFFFFF000u, 0x1000u, 8.192}};
   for (const auto& c : cases) EXPECT_DOUBLE_EQ(MillisecondsToSeconds(c.start, c.now), c.seconds);
 }
 

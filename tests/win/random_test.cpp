@@ -1,10 +1,10 @@
 // The runtime's rand() on Windows matches the generator native builds use, so the
 // slideshow and the transitions draw the same sequences in tests and in the product.
+#include "app/random.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
-
-#include "app/random.h"
 
 TEST(Random, TheWindowsRuntimeDrawsTheSequenceTheNativeBuildsReproduce) {
   SeedRandom(1);

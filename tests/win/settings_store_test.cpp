@@ -1,11 +1,12 @@
 // The settings record against Wine's real registry.
+#include "app/settings_store.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "app/settings.h"
-#include "app/settings_store.h"
 #include "tests/win/support/saver_harness.h"
 
 namespace {
@@ -68,7 +69,7 @@ TEST_F(SettingsStoreTest, StoredValuesAreTakenByteForByteWhateverTheirType) {
   const unsigned char one[1] = {7};
   ASSERT_TRUE(WriteRegistryValue(kKey, "Height", REG_BINARY, one, 1));
   const unsigned char eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-  ASSERT_TRUE(WriteRegistryValue(kKey, "Depth", REG_BINARY, eight, 8));  // too long
+  ASSERT_TRUE(WriteRegistryValue(kKey, "Depth", REG_BINARY, eight, 8));     // too long
   ASSERT_TRUE(WriteRegistryValue(kKey, "Brightness", REG_SZ, "12345", 6));  // too long
   LoadSettingsFromRegistry(kKey.c_str());
   EXPECT_EQ(g_settings.KeepTime, 60);

@@ -119,9 +119,7 @@ std::string MessageBoxText(HWND box) {
   return text;
 }
 
-void DismissMessageBox(HWND box) {
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
+void DismissMessageBox(HWND box) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 
 void SendMouseMove(int dx, int dy) {
   INPUT input{};
@@ -158,8 +156,7 @@ bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, co
   if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       &handle, nullptr) != ERROR_SUCCESS)
     return false;
-  const LONG result =
-      RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
+  const LONG result = RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size);
   RegCloseKey(handle);
   return result == ERROR_SUCCESS;
 }

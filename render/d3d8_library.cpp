@@ -1,0 +1,17 @@
+// Binding of Direct3DCreate8 through GetProcAddress.
+#include "render/d3d8_library.h"
+
+CD3D8Library::CD3D8Library(const char* dllName) {
+  m_module = LoadLibraryA(dllName);
+  if (m_module == nullptr) return;
+  m_create = reinterpret_cast<CreateFunction>(
+      reinterpret_cast<void*>(GetProcAddress(m_module, "Direct3DCreate8")));
+}
+
+CD3D8Library::~CD3D8Library() {
+  if (m_module != nullptr) FreeLibrary(m_module);
+}
+
+IDirect3D8* CD3D8Library::Create() const {
+  return m_create != nullptr ? m_create(D3D_SDK_VERSION) : nullptr;
+}
