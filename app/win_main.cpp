@@ -1,7 +1,8 @@
 // Process entry of the screensaver.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include <memory>
 

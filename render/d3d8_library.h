@@ -2,8 +2,9 @@
 // system without it must see an ordinary initialisation failure, not a loader error.
 #pragma once
 
-#include <d3d8.h>
 #include <windows.h>
+
+#include <d3d8.h>
 
 class CD3D8Library {
  public:
