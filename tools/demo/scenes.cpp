@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -30,6 +31,12 @@ float HillLine(float u, float base, float amplitude, float frequency, uint32_t s
   return base - amplitude * Clamp01((n - 0.5f) * 2.2f + 0.5f);
 }
 
+// One range of hills: skyline height, bump size and waviness, in picture units.
+struct HillLayer {
+  float base, amplitude, frequency;
+  Rgb color;
+};
+
 // Sharper, mountain-like skyline: folded noise gives pointed peaks.
 float PeakLine(float u, float base, float amplitude, float frequency, uint32_t seed) {
   const float n = Clamp01((Fbm(u * frequency, 0.5f, 5, seed) - 0.5f) * 2.0f + 0.5f);
@@ -46,15 +53,11 @@ void PaintSunset(CPicture& picture) {
                            {0.55f, Hex(0xF08A4B)},
                            {0.66f, Hex(0xFFD38C)}};
   const float sunU = 0.62f, sunV = 0.50f, sunRadius = 0.065f;
-  struct Layer {
-    float base, amplitude, frequency;
-    Rgb color;
-  };
-  const Layer layers[] = {{0.62f, 0.10f, 2.0f, Hex(0xB4637F)},
-                          {0.70f, 0.11f, 2.7f, Hex(0x84426F)},
-                          {0.79f, 0.10f, 3.3f, Hex(0x4F2756)},
-                          {0.89f, 0.09f, 4.1f, Hex(0x25132F)}};
-  constexpr int kLayers = 4;
+  const HillLayer layers[] = {{0.62f, 0.10f, 2.0f, Hex(0xB4637F)},
+                              {0.70f, 0.11f, 2.7f, Hex(0x84426F)},
+                              {0.79f, 0.10f, 3.3f, Hex(0x4F2756)},
+                              {0.89f, 0.09f, 4.1f, Hex(0x25132F)}};
+  constexpr int kLayers = static_cast<int>(std::size(layers));
   std::vector<float> ridge(kLayers * f.width);
   for (int k = 0; k < kLayers; ++k)
     for (int x = 0; x < f.width; ++x)
@@ -268,20 +271,16 @@ float DuneLine(float u, float base, float amplitude, float frequency, uint32_t s
 void PaintDunes(CPicture& picture) {
   const Frame f = FrameOf(picture);
   const ColorStop sky[] = {{0.0f, Hex(0x4F9FD4)}, {0.45f, Hex(0xBFE0EE)}, {0.58f, Hex(0xF6E7C8)}};
-  struct Layer {
-    float base, amplitude, frequency;
-    Rgb color;
-  };
-  const Layer layers[] = {{0.60f, 0.05f, 1.7f, Hex(0xF0C590)},
-                          {0.69f, 0.08f, 1.3f, Hex(0xE7A96B)},
-                          {0.79f, 0.10f, 1.0f, Hex(0xDA8E52)},
-                          {0.91f, 0.12f, 0.8f, Hex(0xC97A41)},
-                          {1.04f, 0.13f, 0.6f, Hex(0xB3652F)}};
-  constexpr int kLayers = 5;
+  const HillLayer layers[] = {{0.60f, 0.05f, 1.7f, Hex(0xF0C590)},
+                              {0.69f, 0.08f, 1.3f, Hex(0xE7A96B)},
+                              {0.79f, 0.10f, 1.0f, Hex(0xDA8E52)},
+                              {0.91f, 0.12f, 0.8f, Hex(0xC97A41)},
+                              {1.04f, 0.13f, 0.6f, Hex(0xB3652F)}};
+  constexpr int kLayers = static_cast<int>(std::size(layers));
   constexpr float kStep = 0.002f;  // for the slope, fractions of the width
   std::vector<float> ridge(kLayers * f.width), slope(kLayers * f.width);
   for (int k = 0; k < kLayers; ++k) {
-    const Layer& l = layers[k];
+    const HillLayer& l = layers[k];
     for (int x = 0; x < f.width; ++x) {
       const float u = f.U(x);
       const float line = DuneLine(u, l.base, l.amplitude, l.frequency, 80 + k);
@@ -333,7 +332,7 @@ void PaintForest(CPicture& picture) {
   const ColorStop sky[] = {{0.0f, Hex(0xA9BCD6)}, {0.45f, Hex(0xF1D7C6)}, {0.6f, Hex(0xF7E6D6)}};
   const Rgb colors[] = {Hex(0xB9C3CF), Hex(0x92A5B4), Hex(0x6A8190), Hex(0x445C69), Hex(0x21343D)};
   const Rgb fog = Hex(0xEDE6E0);
-  constexpr int kLayers = 5;
+  constexpr int kLayers = static_cast<int>(std::size(colors));
   std::vector<float> ground(kLayers * f.width), top(kLayers * f.width);
   for (int k = 0; k < kLayers; ++k) {
     const float base = 0.52f + 0.1f * k;
