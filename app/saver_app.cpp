@@ -1,7 +1,6 @@
 // The application object: preparation, mode dispatch and the single error report.
 #include "app/saver_app.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdlib>
