@@ -34,7 +34,8 @@ TEST(CCom, CopiesMovesAndResetsKeepTheCountBalanced) {
     EXPECT_FALSE(copy);  // NOLINT: a moved-from holder is empty
     moved = first;       // same object: still one reference per holder
     EXPECT_EQ(object.count, 2u);
-    moved = moved;  // self-assignment keeps the reference
+    CCom<CCounted>& alias = moved;
+    moved = alias;  // self-assignment keeps the reference
     EXPECT_EQ(object.count, 2u);
     EXPECT_EQ(moved.Reset(), 1u);
     EXPECT_EQ(moved.Reset(), 0u);  // nothing held any more
