@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 #include "app/command_line.h"
-#include "app/error_trace.h"
-#include "app/pending_failure.h"
+#include "base/error_trace.h"
+#include "base/pending_failure.h"
 #include "app/product_config.h"
-#include "app/random.h"
-#include "app/settings.h"
+#include "base/random.h"
+#include "base/settings.h"
 #include "app/settings_store.h"
 #include "data/content_archive.h"
 

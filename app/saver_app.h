@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/app_base.h"
+#include "base/app_base.h"
 #include "app/app_clock.h"
 #include "render/frame_timer.h"
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "app/module_state.h"
+#include "base/module_state.h"
 #include "app/saver_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

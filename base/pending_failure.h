@@ -6,7 +6,7 @@
 
 #include <exception>
 
-#include "app/error_trace.h"
+#include "base/error_trace.h"
 
 class CPendingFailure {
  public:
