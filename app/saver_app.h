@@ -47,6 +47,10 @@ class CSaverApp : public CAppBase {
   // Shows the error report; may throw, which Run turns into a silent exit code 1.
   void ShowErrorReport();
 
+  // Pumps messages and draws frames until a window procedure clears the
+  // keep-running flag.
+  void RunFrameLoop();
+
   // Mode handlers.
   void DoConfig();
   void DoPreview();

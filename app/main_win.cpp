@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "base/module_state.h"
 #include "app/saver_app.h"
+#include "base/module_state.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CoInitialize(nullptr);

@@ -6,12 +6,12 @@
 #include <cstdlib>
 
 #include "app/command_line.h"
+#include "app/product_config.h"
+#include "app/settings_store.h"
 #include "base/error_trace.h"
 #include "base/pending_failure.h"
-#include "app/product_config.h"
 #include "base/random.h"
 #include "base/settings.h"
-#include "app/settings_store.h"
 #include "data/content_archive.h"
 
 namespace {
@@ -130,28 +130,7 @@ int CSaverApp::PumpMessages() {
   return 1;
 }
 
-CDrawer* CSaverApp::GetDrawer() {
-  // FIXME: the Direct3D renderer is not part of the program yet.
-  return nullptr;
-}
-
-// FIXME: the mode handlers (settings dialog, preview, test and screensaver loops,
-// password change) are not part of the program yet; each returns at once.
-void CSaverApp::DoConfig() {
-  RunInErrorFrame("CSaverApp::DoConfig", [] {});
-}
-
-void CSaverApp::DoPreview() {
-  RunInErrorFrame("CSaverApp::DoPreview", [] {});
-}
-
-void CSaverApp::DoTest() {
-  RunInErrorFrame("CSaverApp::DoTest", [] {});
-}
-
-void CSaverApp::DoSaver() {
-  RunInErrorFrame("CSaverApp::DoSaver", [] {});
-}
+CDrawer* CSaverApp::GetDrawer() { return nullptr; }  // FIXME: the renderer is being written
 
 void CSaverApp::ChangePassword(HWND) {}
 
