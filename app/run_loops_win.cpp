@@ -5,6 +5,7 @@
 #include "base/error_trace.h"
 #include "base/pending_failure.h"
 #include "base/settings.h"
+#include "ui/display_modes.h"
 
 void CSaverApp::RunFrameLoop() {
   // FIXME: written with the renderer.
@@ -14,7 +15,47 @@ void CSaverApp::DoTest() {
   RunInErrorFrame("CSaverApp::DoTest", [] {});
 }
 
-// FIXME: the screensaver mode is not part of the program yet.
+// The screensaver: switch the display mode if asked, cover every monitor, run full
+// screen until input, check the password over the black window, put everything back
+// and write the settings.
 void CSaverApp::DoSaver() {
-  RunInErrorFrame("CSaverApp::DoSaver", [] {});
+  RunInErrorFrame("CSaverApp::DoSaver", [this] {
+    const bool switchMode = g_settings.Desktop == 0;
+    try {
+      if (switchMode) {
+        if (!CDisplay::SetMode(g_settings.Width, g_settings.Height, g_settings.Depth))
+          Raise("\"Could not set specified video mode\"");
+        Sleep(0);  // gives up the rest of the time slice, no delay
+      }
+      // Without the cover the run still goes on.
+      m_blackWnd.Create(m_instance, 1);
+      const bool created = m_saverWnd.Create(m_instance, 0);
+      g_pendingFailure.RethrowIfSet();
+      if (!created) Raise("\"Could not create main window\"");
+      if (!m_drawer.Init(m_saverWnd.GetHandle(), true))
+        Raise("\"Could not init Rendering Engine\"");
+      SetScreenSaverRunning(true);
+      RunFrameLoop();
+      m_drawer.Shutdown();
+      m_saverWnd.Destroy();
+      g_pendingFailure.RethrowIfSet();
+      SetForegroundWindow(m_blackWnd.GetHandle());
+      VerifyPassword(m_blackWnd.GetHandle());
+      m_blackWnd.Destroy();
+      g_pendingFailure.RethrowIfSet();
+      SetScreenSaverRunning(false);
+      if (switchMode) CDisplay::RestoreMode();
+      SaveSettings();
+    } catch (...) {
+      // The report must not appear behind a full-screen device and topmost black
+      // windows with the cursor hidden: release and destroy before it is shown. A
+      // failure of a procedure meanwhile stays pending behind the one being reported.
+      m_drawer.Shutdown();
+      m_saverWnd.Destroy();
+      m_blackWnd.Destroy();
+      SetScreenSaverRunning(false);
+      if (switchMode) CDisplay::RestoreMode();
+      throw;
+    }
+  });
 }

@@ -4,9 +4,10 @@
 
 #include <windows.h>
 
-#include "base/app_base.h"
 #include "app/app_clock.h"
+#include "base/app_base.h"
 #include "render/frame_timer.h"
+#include "ui/black_wnd.h"
 
 // The named mutex that keeps a second screensaver or preview from starting.
 constexpr char kInstanceMutexName[] = "QUILLSAVERMUTEX2008";
@@ -31,6 +32,11 @@ class CSaverApp : public CAppBase {
   void SaveSettings();
   void StartClock();
   void TickClock();
+
+  // Tells the system whether a screensaver runs (the previous state is not kept).
+  void SetScreenSaverRunning(bool on);
+  // Returns when no password is required or the right one has been entered.
+  void VerifyPassword(HWND owner);
 
   double GetTime() override { return m_clock.Time(); }
   double GetFrameTime() override { return m_clock.FrameTime(); }
@@ -62,6 +68,7 @@ class CSaverApp : public CAppBase {
   HINSTANCE m_instance = nullptr;    // the module instance, stored by Run
   CFrameTimer m_timer;               // the clock source
   CAppClock m_clock;                 // per-frame times derived from m_timer
+  CBlackWnd m_blackWnd;              // covers every monitor in the screensaver mode
 };
 
 // Opens the help file, the settings' Path followed by "ReadMe.chm".

@@ -132,8 +132,6 @@ int CSaverApp::PumpMessages() {
 
 CDrawer* CSaverApp::GetDrawer() { return nullptr; }  // FIXME: the renderer is being written
 
-void CSaverApp::ChangePassword(HWND) {}
-
 void ShowHelp() {
   RunInErrorFrame("ShowHelp", [] {
     const std::string path = g_settings.Path + "ReadMe.chm";

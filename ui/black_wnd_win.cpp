@@ -1,0 +1,100 @@
+// The black windows over every monitor and their input rules.
+#include "ui/black_wnd.h"
+
+#include "base/app_base.h"
+#include "base/error_trace.h"
+#include "base/pending_failure.h"
+#include "ui/input_rules.h"
+#include "ui/monitor_list.h"
+
+namespace {
+// The cursor when the last black window was created. Every black window's WM_CREATE
+// overwrites it; it is separate from the screensaver window's.
+POINT s_initialCursor{};
+
+double RunTime() { return g_pApp != nullptr ? g_pApp->GetRunTime() : 0.0; }
+
+bool RegisterBlackClass(HINSTANCE instance) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = &CBlackWnd::WndProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kBlackWindowClass;
+  if (RegisterClassExA(&windowClass) != 0) return true;
+  // Registered by an earlier Create: no failure.
+  WNDCLASSEXA existing{};
+  existing.cbSize = sizeof existing;
+  return GetClassInfoExA(instance, kBlackWindowClass, &existing) != FALSE;
+}
+
+HWND CreateBlackWindow(HINSTANCE instance, int x, int y, int width, int height, HWND owner) {
+  HWND window =
+      CreateWindowExA(WS_EX_TOPMOST, kBlackWindowClass, kBlackWindowTitle, WS_POPUP | WS_VISIBLE, x,
+                      y, width, height, owner, nullptr, instance, nullptr);
+  g_pendingFailure.RethrowIfSet();
+  return window;
+}
+}  // namespace
+
+CBlackWnd::~CBlackWnd() { Destroy(); }
+
+bool CBlackWnd::Create(HINSTANCE instance, int coverAllMonitors) {
+  return RunInErrorFrame("CBlackWnd::Create", [&] {
+    if (!RegisterBlackClass(instance)) return false;
+    m_window = CreateBlackWindow(instance, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), nullptr);
+    if (m_window == nullptr) return false;
+    if (coverAllMonitors == 0) return true;
+    CMonitorList monitors(GetSystemDisplayAdapters());
+    for (int i = 0; i < monitors.GetCount(); ++i) {
+      const MonitorEntry* entry = monitors.GetEntry(i);
+      if (entry->primary != 0) continue;
+      // Owned by the primary black window, so destroying that one removes them all.
+      CreateBlackWindow(instance, entry->rect.left, entry->rect.top,
+                        entry->rect.right - entry->rect.left, entry->rect.bottom - entry->rect.top,
+                        m_window);
+    }
+    return true;
+  });
+}
+
+// A failure of the procedure during destruction stays pending for the caller's loop:
+// the destructor calls this too and must not throw.
+void CBlackWnd::Destroy() {
+  if (m_window != nullptr && IsWindow(m_window)) DestroyWindow(m_window);
+  m_window = nullptr;
+}
+
+LRESULT CALLBACK CBlackWnd::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return RunInWindowFrame("CBlackWnd::WndProc", LRESULT{0}, [&]() -> LRESULT {
+    switch (message) {
+      case WM_CREATE:
+        ShowCursor(FALSE);
+        GetCursorPos(&s_initialCursor);
+        break;
+      case WM_DESTROY:
+        ShowCursor(TRUE);
+        break;
+      case WM_KEYDOWN:
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+        // Unlike the screensaver window, the black windows end the run themselves.
+        if (IsPastGraceTime(RunTime())) g_keepRunning = 0;
+        break;
+      case WM_MOUSEMOVE:
+        if (IsPastGraceTime(RunTime())) {
+          // The position in lParam is the window's own; the rule is about the screen.
+          POINT now{};
+          GetCursorPos(&now);
+          if (HasCursorMovedFar({s_initialCursor.x, s_initialCursor.y}, {now.x, now.y}))
+            g_keepRunning = 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  });
+}
