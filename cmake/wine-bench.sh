@@ -1,16 +1,89 @@
 #!/usr/bin/env bash
-# The Wine test bench: a private Xvfb display and a Wine prefix under the build tree.
-#   wine-bench.sh start DIR   start Xvfb (1024x768x24), create the prefix once, keep a
-#                             wineserver running; DIR/display records the display
+# The Wine test bench: a private X display and a Wine prefix under the build tree.
+#   wine-bench.sh start DIR [xvfb|dual]
+#                             start the display, create the prefix once, keep a
+#                             wineserver running; DIR/display records the display.
+#                             xvfb (default): Xvfb, one 1024x768x24 screen, one monitor.
+#                             dual: Xorg with the dummy video driver, two 1024x768
+#                             monitors side by side (Xvfb shows Wine only one monitor)
+#   wine-bench.sh layout DIR right|left
+#                             dual display: the second monitor right of the primary
+#                             or left of it (at negative x for Windows)
 #   wine-bench.sh stop DIR    stop the wineserver and the display
 set -euo pipefail
 action=$1
 dir=$2
+kind=${3:-xvfb}
 mkdir -p "$dir"
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+
+# Xorg's dummy driver offers sixteen RandR outputs on one large virtual screen; two
+# of them enabled side by side are two monitors for Wine.
+write_dual_config() {
+  cat >"$dir/xorg-dummy.conf" <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 65536
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 4096 2048
+  EndSubSection
+EndSection
+CONF
+}
+
+start_server() {
+  local n=$1
+  if [ "$kind" = dual ]; then
+    write_dual_config
+    setsid Xorg ":$n" -config "$dir/xorg-dummy.conf" -logfile "$dir/xorg.log" -noreset \
+      -nolisten tcp >"$dir/xvfb.log" 2>&1 </dev/null &
+  else
+    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 </dev/null &
+  fi
+}
+
+set_layout() {
+  local second_x primary_x
+  case "$1" in
+    right) primary_x=0 second_x=1024 ;;
+    left) primary_x=1024 second_x=0 ;;
+    *) echo "wine-bench: unknown layout $1" >&2; exit 2 ;;
+  esac
+  xrandr --addmode DUMMY1 1024x768 2>/dev/null || true
+  if xrandr | grep -q "^DUMMY1 connected 1024x768+${second_x}+0"; then return; fi
+  xrandr --output DUMMY0 --mode 1024x768 --pos "${primary_x}x0" --primary \
+    --output DUMMY1 --mode 1024x768 --pos "${second_x}x0"
+  # A running Wine does not reliably follow a rearrangement: start it afresh, so that
+  # it reads the monitors anew.
+  if [ -f "$WINEPREFIX/.quill-ready" ]; then
+    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -w 2>/dev/null || true
+    start_wine
+  fi
+}
+
+start_wine() {
+  # A persistent server saves its start-up for every test program.
+  setsid "$wineserver" -p >/dev/null 2>&1 </dev/null || true
+  # Start Wine's services now, detached, so no test pays for them.
+  setsid "$wine" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
 
 start_display() {
   if [ -f "$dir/display" ] && [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null; then
@@ -19,15 +92,19 @@ start_display() {
   for n in $(seq 91 160); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     # Detached from our output: ctest waits for every holder of a test's output pipe.
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$dir/xvfb.log" 2>&1 </dev/null &
+    start_server "$n"
     echo $! >"$dir/xvfb.pid"
     for _ in $(seq 1 100); do
-      [ -e "/tmp/.X11-unix/X$n" ] && { echo ":$n" >"$dir/display"; return; }
+      if [ -e "/tmp/.X11-unix/X$n" ]; then
+        echo ":$n" >"$dir/display"
+        if [ "$kind" = dual ]; then DISPLAY=":$n" set_layout right; fi
+        return
+      fi
       kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null || break
       sleep 0.1
     done
   done
-  echo "wine-bench: could not start Xvfb" >&2
+  echo "wine-bench: could not start the $kind display (see $dir/xvfb.log)" >&2
   exit 1
 }
 
@@ -42,11 +119,11 @@ case "$action" in
       "$wineserver" -w
       touch "$WINEPREFIX/.quill-ready"
     fi
-    # A persistent server saves its start-up for every test program.
-    setsid "$wineserver" -p >/dev/null 2>&1 </dev/null || true
-    # Start Wine's services now, detached, so no test pays for them.
-    setsid "$wine" cmd /c exit >/dev/null 2>&1 </dev/null || true
+    start_wine
     echo "wine-bench: display $DISPLAY, prefix $WINEPREFIX"
+    ;;
+  layout)
+    DISPLAY=$(cat "$dir/display") set_layout "$3"
     ;;
   stop)
     "$wineserver" -k 2>/dev/null || true
@@ -57,7 +134,7 @@ case "$action" in
     rm -f "$dir/display"
     ;;
   *)
-    echo "usage: wine-bench.sh start|stop DIR" >&2
+    echo "usage: wine-bench.sh start DIR [xvfb|dual] | layout DIR right|left | stop DIR" >&2
     exit 2
     ;;
 esac

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Runs one Windows program under the test bench's Wine (ctest's cross-compiling
 # emulator): wine-run.sh DIR PROGRAM.exe ARGS...
+# QUILL_BENCH_KIND (xvfb or dual) names the display a bench started here gets;
+# QUILL_MONITOR_LAYOUT (right or left) arranges a dual display's monitors first.
 set -uo pipefail
 dir=$1
 shift
+bench="$(dirname "$0")/wine-bench.sh"
 if [ ! -f "$dir/display" ]; then
-  "$(dirname "$0")/wine-bench.sh" start "$dir" >/dev/null
+  "$bench" start "$dir" "${QUILL_BENCH_KIND:-xvfb}" >/dev/null
+fi
+if [ -n "${QUILL_MONITOR_LAYOUT:-}" ]; then
+  "$bench" layout "$dir" "$QUILL_MONITOR_LAYOUT" || exit 1
 fi
 export WINEPREFIX="$dir/prefix" WINEARCH=win64
 export WINEDEBUG="${QUILL_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
