@@ -18,8 +18,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   auto app = std::make_unique<CSaverApp>();
   const int exitCode = app->Run(instance);
 
+  // The application's windows and renderer go before COM and the module state.
+  app.reset();
   CModuleState::Release();
   CoUninitialize();
-  app.reset();
   return exitCode;
 }

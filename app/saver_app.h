@@ -6,8 +6,10 @@
 
 #include "app/app_clock.h"
 #include "base/app_base.h"
+#include "render/drawer.h"
 #include "render/frame_timer.h"
 #include "ui/black_wnd.h"
+#include "ui/saver_wnd.h"
 
 // The named mutex that keeps a second screensaver or preview from starting.
 constexpr char kInstanceMutexName[] = "QUILLSAVERMUTEX2008";
@@ -69,6 +71,10 @@ class CSaverApp : public CAppBase {
   CFrameTimer m_timer;               // the clock source
   CAppClock m_clock;                 // per-frame times derived from m_timer
   CBlackWnd m_blackWnd;              // covers every monitor in the screensaver mode
+  // Destroyed in reverse order: the renderer lets go of the window before the
+  // window goes.
+  CSaverWnd m_saverWnd;  // the window the renderer draws into
+  CDrawer m_drawer;      // the renderer
 };
 
 // Opens the help file, the settings' Path followed by "ReadMe.chm".
