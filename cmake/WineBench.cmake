@@ -8,6 +8,13 @@ add_test(NAME wine.bench.stop COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-bench.sh 
 set_tests_properties(wine.bench.start PROPERTIES FIXTURES_SETUP wine LABELS "wine;e2e" TIMEOUT 300)
 set_tests_properties(wine.bench.stop PROPERTIES FIXTURES_CLEANUP wine LABELS "wine;e2e")
 
+# The two-monitor bench: Xorg's dummy driver, for the tests that need a second monitor.
+set(QUILL_WINE_DUAL_DIR ${CMAKE_BINARY_DIR}/wine-dual)
+add_test(NAME wine.dual.start COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-bench.sh start ${QUILL_WINE_DUAL_DIR} dual)
+add_test(NAME wine.dual.stop COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-bench.sh stop ${QUILL_WINE_DUAL_DIR})
+set_tests_properties(wine.dual.start PROPERTIES FIXTURES_SETUP wine-dual LABELS e2e TIMEOUT 300)
+set_tests_properties(wine.dual.stop PROPERTIES FIXTURES_CLEANUP wine-dual LABELS e2e)
+
 # quill_wine_test(name SOURCES ... LIBS ... [LABEL wine|e2e]): a Windows GoogleTest
 # program registered as one ctest test run under Wine.
 function(quill_wine_test name)

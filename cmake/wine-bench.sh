@@ -78,6 +78,16 @@ set_layout() {
   fi
 }
 
+# Xvfb's one output knows only its own size; two smaller modes give the screensaver's
+# mode switch something to switch to (Wine lists them at 32, 16 and 8 bits).
+add_xvfb_modes() {
+  xrandr --newmode 800x600 40 800 840 968 1056 600 601 605 628 -hsync +vsync &&
+    xrandr --addmode screen 800x600 &&
+    xrandr --newmode 640x480 25.18 640 656 752 800 480 490 492 525 -hsync -vsync &&
+    xrandr --addmode screen 640x480 ||
+    echo "wine-bench: could not add display modes" >&2
+}
+
 start_wine() {
   # A persistent server saves its start-up for every test program.
   setsid "$wineserver" -p >/dev/null 2>&1 </dev/null || true
@@ -97,7 +107,11 @@ start_display() {
     for _ in $(seq 1 100); do
       if [ -e "/tmp/.X11-unix/X$n" ]; then
         echo ":$n" >"$dir/display"
-        if [ "$kind" = dual ]; then DISPLAY=":$n" set_layout right; fi
+        if [ "$kind" = dual ]; then
+          DISPLAY=":$n" set_layout right
+        else
+          DISPLAY=":$n" add_xvfb_modes
+        fi
         return
       fi
       kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null || break

@@ -2,46 +2,14 @@
 // their identity comes from the packaged configuration and names the settings key.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "tests/e2e/product_files.h"
 #include "tests/win/support/saver_harness.h"
-#include "tools/quillpack/product_writer.h"
 
 namespace {
 constexpr DWORD kRunTimeoutMs = 20000;
-
-std::string ReadEngine() {
-  std::ifstream in(ScreensaverPath(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-struct Entry {
-  std::string name;
-  std::string data;
-};
-
-// Writes engine + encrypted archive + trailer to the scratch folder.
-std::string MakeProduct(const std::string& fileName, const std::vector<Entry>& entries) {
-  static const std::string engine = ReadEngine();
-  EXPECT_GT(engine.size(), 1000u);
-  const std::filesystem::path path = std::filesystem::path(ScratchFolder()) / fileName;
-  CProductWriter writer;
-  EXPECT_TRUE(writer.Begin(path, engine.data(), engine.size())) << writer.GetError();
-  for (const Entry& entry : entries)
-    EXPECT_TRUE(writer.AddEntry(entry.name, entry.data.data(), entry.data.size()))
-        << writer.GetError();
-  EXPECT_TRUE(writer.Commit()) << writer.GetError();
-  return path.string();
-}
-
-std::string Config(const std::string& screensaverElements) {
-  return "<?xml version=\"1.0\"?>\r\n<ini>\r\n\t<Screensaver>" + screensaverElements +
-         "</Screensaver>\r\n</ini>\r\n";
-}
 
 // Runs the product to its end; false when it showed anything that waits for the user.
 bool RunsToTheEndSilently(const std::string& product, const std::string& arguments,

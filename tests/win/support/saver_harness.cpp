@@ -172,32 +172,7 @@ bool RegistryKeyExists(const std::string& key) {
 }
 
 ScreenImage CaptureScreen() {
-  ScreenImage image;
-  image.width = GetSystemMetrics(SM_CXSCREEN);
-  image.height = GetSystemMetrics(SM_CYSCREEN);
-  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = image.width;
-  info.bmiHeader.biHeight = -image.height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::memcpy(image.pixels.data(), bits, image.pixels.size() * sizeof(uint32_t));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return image;
+  return CaptureRect({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 bool SaveBitmap(const ScreenImage& image, const std::string& path) {
@@ -240,4 +215,98 @@ std::string ScreensaverPath() {
 std::string ScratchFolder() {
   const char* value = std::getenv("QUILL_SCRATCH");
   return value != nullptr ? value : ".";
+}
+
+void MoveCursorTo(int x, int y) {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  // Normalised coordinates: 0 .. 65535 spans the first to the last pixel.
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(x - left, 65535, width - 1);
+  input.mi.dy = MulDiv(y - top, 65535, height - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &input, sizeof input);
+}
+
+ScreenImage CaptureRect(const RECT& area) {
+  ScreenImage image;
+  image.width = area.right - area.left;
+  image.height = area.bottom - area.top;
+  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, image.width, image.height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::memcpy(image.pixels.data(), bits, image.pixels.size() * sizeof(uint32_t));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return image;
+}
+
+bool ColourNear(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int difference =
+        static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    if (difference > tolerance || difference < -tolerance) return false;
+  }
+  return true;
+}
+
+namespace {
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM parameter) {
+  auto* rects = reinterpret_cast<std::vector<RECT>*>(parameter);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  if (info.dwFlags & MONITORINFOF_PRIMARY)
+    rects->insert(rects->begin(), info.rcMonitor);
+  else
+    rects->push_back(info.rcMonitor);
+  return TRUE;
+}
+
+std::string DllOverridesKey(const std::string& programName) {
+  return "Software\\Wine\\AppDefaults\\" + programName + "\\DllOverrides";
+}
+}  // namespace
+
+std::vector<RECT> MonitorRects() {
+  std::vector<RECT> rects;
+  EnumDisplayMonitors(nullptr, nullptr, &CollectMonitor, reinterpret_cast<LPARAM>(&rects));
+  return rects;
+}
+
+DisplayModeReading CurrentDisplayMode() {
+  const char* probePath = std::getenv("QUILL_MODE_PROBE");
+  CTestProcess probe;
+  DWORD code = 0;
+  if (probePath == nullptr || !probe.Start(probePath, "") || !probe.WaitForExit(10000, &code))
+    return {};
+  return {code >> 20 & 0xFFF, code >> 8 & 0xFFF, code & 0xFF};
+}
+
+bool DisableDllFor(const std::string& programName, const char* dll) {
+  // An empty string is Wine's "disabled": neither its own nor a native copy loads.
+  return WriteRegistryValue(DllOverridesKey(programName), dll, REG_SZ, "", 1);
+}
+
+void DeleteDllOverrides(const std::string& programName) {
+  DeleteRegistryTree("Software\\Wine\\AppDefaults\\" + programName);
 }

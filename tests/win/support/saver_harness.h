@@ -73,3 +73,29 @@ bool SaveBitmap(const ScreenImage& image, const std::string& path);
 std::string ScreensaverPath();
 // Folder for files the tests write, under the build tree (QUILL_SCRATCH).
 std::string ScratchFolder();
+
+// Puts the cursor at (x, y) in virtual-screen pixels through the input queue, as an
+// absolute move: Wine accelerates relative moves, which would change their length.
+void MoveCursorTo(int x, int y);
+
+// Part of the virtual screen as 32-bit BGRA pixels, rows top to bottom.
+ScreenImage CaptureRect(const RECT& area);
+// True when every channel of a and b differs by at most tolerance.
+bool ColourNear(uint32_t a, uint32_t b, int tolerance);
+
+// The monitors' rectangles, the primary first.
+std::vector<RECT> MonitorRects();
+// The primary display's current mode.
+struct DisplayModeReading {
+  DWORD width = 0;
+  DWORD height = 0;
+  DWORD bitsPerPixel = 0;
+};
+// Read by a new process (the program QUILL_MODE_PROBE names): Wine keeps answering a
+// process that has run for a while with the mode it saw first. All zero on failure.
+DisplayModeReading CurrentDisplayMode();
+
+// Sets a registry value that makes Wine treat a DLL as absent for one program name
+// (e.g. "no-mpr.scr"); DeleteDllOverride removes the program's overrides again.
+bool DisableDllFor(const std::string& programName, const char* dll);
+void DeleteDllOverrides(const std::string& programName);

@@ -1,0 +1,49 @@
+// Test helper for the screensaver-mode tests: the product they run, the windows they
+// look for and the waits they share.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/product_files.h"
+#include "tests/win/support/saver_harness.h"
+
+constexpr char kSaverWindowClassName[] = "Quillmark Window";
+constexpr char kSaverWindowTitle[] = "Screensaver Window";
+constexpr char kBlackWindowClassName[] = "Quillmark Black Window";
+constexpr DWORD kWindowWaitMs = 15000;
+constexpr DWORD kExitWaitMs = 10000;
+// Per-channel tolerance of a captured image colour: JPEG and blending shift it a little.
+constexpr int kColourTolerance = 40;
+// The images' colours (0xRRGGBB): far from black and from each other.
+const std::vector<uint32_t> kImageColours = {0xD03030, 0x3050D0};
+
+// True once the pixel at (x, y) of the virtual screen shows one of the images.
+inline bool WaitForImageAt(int x, int y, DWORD timeoutMs) {
+  return WaitUntil(
+      [&] {
+        const uint32_t pixel = CaptureRect({x, y, x + 1, y + 1}).At(0, 0);
+        for (uint32_t colour : kImageColours)
+          if (ColourNear(pixel, colour, kColourTolerance)) return true;
+        return false;
+      },
+      timeoutMs);
+}
+
+inline bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline RECT WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+// The grace time counts rendered time, at most 0.1 s a frame, so it ends no sooner
+// than one second of frames after the first image: waiting this long once the image
+// shows leaves room for slow frames.
+constexpr DWORD kPastGraceMs = 2500;
