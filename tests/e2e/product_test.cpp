@@ -27,7 +27,9 @@ TEST(Product, AValidConfigurationStartsAndCreatesTheProductsSettingsKey) {
       {{"Config/Config.xml", Config("<Title>Valid Product</Title><Version>2.1</Version>"
                                     "<Year>2026</Year><Company>QuillSaver E2E</Company>")},
        {"Images/0.jpg", "not really a picture"}});
-  for (const char* arguments : {"/s", "/c", "/t"}) {
+  // The password change is the one mode that ends by itself once the product is read;
+  // the others now show the slideshow or the dialog until the user ends them.
+  for (const char* arguments : {"/a 0", "-a 0"}) {
     DeleteRegistryTree(key);
     DWORD exitCode = 0xFFFFFFFF;
     ASSERT_TRUE(RunsToTheEndSilently(product, arguments, &exitCode)) << arguments;
@@ -43,7 +45,7 @@ TEST(Product, MissingElementsStandAsThreeAsterisks) {
   const std::string product =
       MakeProduct("stars.scr", {{"config/config.xml", "<ini><Other>x</Other></ini>"}});
   DWORD exitCode = 0xFFFFFFFF;
-  ASSERT_TRUE(RunsToTheEndSilently(product, "/s", &exitCode));
+  ASSERT_TRUE(RunsToTheEndSilently(product, "/a 0", &exitCode));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(RegistryKeyExists(key));
   DeleteRegistryTree(key);

@@ -126,6 +126,31 @@ TEST(SaverMode, AModeTheDisplayLacksIsReportedAndChangesNothing) {
   DeleteRegistryTree(kKey);
 }
 
+// The report of a failure after the windows exist must be seen: by the time it shows,
+// the full-screen window and the topmost black windows are gone and the mode is back.
+TEST(SaverMode, AFailedRendererIsReportedOverTheRestoredDesktop) {
+  const DisplayModeReading before = CurrentDisplayMode();
+  ChooseMode(800, 600, 32);
+  std::vector<Entry> content = SlideshowContent(kCompany, kTitle, kImageColours);
+  content.erase(content.begin() + 1);  // no font description: the renderer refuses
+  const std::string product = MakeProduct("no font.scr", content);
+
+  CTestProcess saver;
+  ASSERT_TRUE(saver.Start(product, "/s"));
+  HWND box = WaitForWindow(saver.Id(), "#32770", "3D Screensaver:", kWindowWaitMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box),
+            "CSaverApp::Run() -> CSaverApp::DoSaver()\n\n\"Could not init Rendering Engine\"");
+  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClassName, nullptr, false).empty());
+  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClassName, nullptr, false).empty());
+  EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
+  DismissMessageBox(box);
+  DWORD exitCode = 0xFFFFFFFF;
+  ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode));
+  EXPECT_EQ(exitCode, 1u);
+  DeleteRegistryTree(kKey);
+}
+
 TEST(SaverMode, ASecondScreensaverExitsAtOnceButTheTestModeRuns) {
   DeleteRegistryTree(kKey);
   const std::string product = SaverProduct("saver mode.scr");
