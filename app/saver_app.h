@@ -34,6 +34,9 @@ class CSaverApp : public CAppBase {
   void StartClock();
   void TickClock();
 
+  // Timing builds only: the frame loop ends after this many frames (0: never).
+  void SetFrameLimit(int frames) { m_frameLimit = frames; }
+
   double GetTime() override { return m_clock.Time(); }
   double GetFrameTime() override { return m_clock.FrameTime(); }
   double GetRunTime() override { return m_clock.RunTime(); }
@@ -64,6 +67,7 @@ class CSaverApp : public CAppBase {
   HINSTANCE m_instance = nullptr;    // the module instance, stored by Run
   CFrameTimer m_timer;               // the clock source
   CAppClock m_clock;                 // per-frame times derived from m_timer
+  int m_frameLimit = 0;              // frames before the loop ends; 0: no limit
   // Destroyed in reverse order: the renderer lets go of the window before the
   // window goes.
   CSaverWnd m_saverWnd;  // the window the renderer draws into
