@@ -14,6 +14,7 @@ constexpr DWORD kLowLoadSleepMs = 20;
 
 void CSaverApp::RunFrameLoop() {
   MSG message;
+  int frames = 0;
   while (g_keepRunning != 0) {
     // One message a turn, and a frame only when none waits: input is never delayed
     // behind rendering. The quit message is not looked at; only the flag ends this.
@@ -25,6 +26,7 @@ void CSaverApp::RunFrameLoop() {
     }
     TickClock();
     m_drawer.Frame();
+    if (m_frameLimit > 0 && ++frames >= m_frameLimit) break;
     if (g_settings.LowCPULoad != 0) Sleep(kLowLoadSleepMs);
   }
 }

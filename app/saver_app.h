@@ -39,6 +39,8 @@ class CSaverApp : public CAppBase {
   void SetScreenSaverRunning(bool on);
   // Returns when no password is required or the right one has been entered.
   void VerifyPassword(HWND owner);
+  // Timing builds only: the frame loop ends after this many frames (0: never).
+  void SetFrameLimit(int frames) { m_frameLimit = frames; }
 
   double GetTime() override { return m_clock.Time(); }
   double GetFrameTime() override { return m_clock.FrameTime(); }
@@ -71,6 +73,7 @@ class CSaverApp : public CAppBase {
   CFrameTimer m_timer;               // the clock source
   CAppClock m_clock;                 // per-frame times derived from m_timer
   CBlackWnd m_blackWnd;              // covers every monitor in the screensaver mode
+  int m_frameLimit = 0;              // frames before the loop ends; 0: no limit
   // Destroyed in reverse order: the renderer lets go of the window before the
   // window goes.
   CSaverWnd m_saverWnd;  // the window the renderer draws into
