@@ -14,7 +14,7 @@ const char kTitle[] = "Saver Mode";
 const std::string kKey = std::string("Software\\") + kCompany + "\\" + kTitle;
 
 std::string SaverProduct(const std::string& fileName) {
-  return MakeProduct(fileName, SlideshowContent(kCompany, kTitle, kImageColours));
+  return MakeProduct(fileName, SlideshowContent(kTitle, kCompany, kImageColours));
 }
 
 void WriteDword(const char* name, DWORD value) {
@@ -131,9 +131,10 @@ TEST(SaverMode, AModeTheDisplayLacksIsReportedAndChangesNothing) {
 TEST(SaverMode, AFailedRendererIsReportedOverTheRestoredDesktop) {
   const DisplayModeReading before = CurrentDisplayMode();
   ChooseMode(800, 600, 32);
-  std::vector<Entry> content = SlideshowContent(kCompany, kTitle, kImageColours);
-  content.erase(content.begin() + 1);  // no font description: the renderer refuses
-  const std::string product = MakeProduct("no font.scr", content);
+  // Without a font description the renderer refuses.
+  const std::string product =
+      MakeProduct("no font.scr",
+                  Without(SlideshowContent(kTitle, kCompany, kImageColours), {"fonts/basic.font"}));
 
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/s"));

@@ -23,7 +23,7 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
   const std::string key = "Software\\QuillSaver E2E\\Two Monitors";
   DeleteRegistryTree(key);
   const std::string product = MakeProduct(
-      "two monitors.scr", SlideshowContent("QuillSaver E2E", "Two Monitors", kImageColours));
+      "two monitors.scr", SlideshowContent("Two Monitors", "QuillSaver E2E", kImageColours));
   const POINT start{(second.left + second.right) / 2, (second.top + second.bottom) / 2};
   MoveCursorTo(start.x, start.y);
 
