@@ -77,6 +77,8 @@ bool ParseBitmapFile(const void* data, size_t size, BitmapFileView* view) {
 
   view->info = header;
   view->bits = bytes + bitsOffset;
+  view->infoBytes = static_cast<size_t>(tableEnd - kFileHeaderSize);
+  view->bitsBytes = static_cast<size_t>(pixelBytes);
   view->width = width;
   view->height = height;
   view->topDown = topDown;

@@ -13,6 +13,8 @@ constexpr int32_t kMaxBitmapSide = 16384;
 struct BitmapFileView {
   const uint8_t* info = nullptr;  // the BITMAPINFO: header, masks, colour table
   const uint8_t* bits = nullptr;  // the pixel data
+  size_t infoBytes = 0;           // bytes GDI may read at info
+  size_t bitsBytes = 0;           // bytes GDI may read at bits
   int32_t width = 0;              // pixels
   int32_t height = 0;             // pixels, always positive
   bool topDown = false;           // rows stored top row first (negative header height)

@@ -25,9 +25,9 @@ const std::vector<uint32_t> kImageColours = {0xD03030, 0x3050D0};
 inline bool WaitForImageAt(int x, int y, DWORD timeoutMs) {
   return WaitUntil(
       [&] {
-        const uint32_t pixel = CaptureRect({x, y, x + 1, y + 1}).At(0, 0);
+        const uint32_t pixel = CaptureScreenRect({x, y, x + 1, y + 1}).At(0, 0);
         for (uint32_t colour : kImageColours)
-          if (ColourNear(pixel, colour, kColourTolerance)) return true;
+          if (ColoursMatch(pixel, colour, kColourTolerance)) return true;
         return false;
       },
       timeoutMs);

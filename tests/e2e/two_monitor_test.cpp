@@ -46,8 +46,8 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
   EXPECT_EQ(GetWindow(primaryBlack, GW_OWNER), nullptr);
 
   ASSERT_TRUE(WaitForImageAt(512, 384, kWindowWaitMs));
-  const uint32_t cover = CaptureRect({start.x, start.y, start.x + 1, start.y + 1}).At(0, 0);
-  EXPECT_TRUE(ColourNear(cover, 0, 8)) << std::hex << cover;
+  const uint32_t cover = CaptureScreenRect({start.x, start.y, start.x + 1, start.y + 1}).At(0, 0);
+  EXPECT_TRUE(ColoursMatch(cover, 0, 8)) << std::hex << cover;
   Sleep(kPastGraceMs);
   ASSERT_TRUE(saver.IsRunning());
   MoveCursorTo(start.x + 31, start.y);

@@ -74,14 +74,22 @@ std::string ScreensaverPath();
 // Folder for files the tests write, under the build tree (QUILL_SCRATCH).
 std::string ScratchFolder();
 
+// A window's client area as the window's own device context shows it, rows top to
+// bottom (a window of another process shows only what reached the screen).
+ScreenImage CaptureClient(HWND window);
+// A rectangle of the screen.
+ScreenImage CaptureScreenRect(const RECT& rect);
+// An uncompressed 24-bit BMP file of one colour (0xRRGGBB).
+std::string SolidBitmapFile(int width, int height, uint32_t rgb);
+// Dispatches this thread's messages until condition holds or timeoutMs pass; for tests
+// whose own windows receive messages sent by the program under test.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// Channels of two 0xXXRRGGBB pixels differ by at most tolerance.
+bool ColoursMatch(uint32_t a, uint32_t b, int tolerance);
+
 // Puts the cursor at (x, y) in virtual-screen pixels through the input queue, as an
 // absolute move: Wine accelerates relative moves, which would change their length.
 void MoveCursorTo(int x, int y);
-
-// Part of the virtual screen as 32-bit BGRA pixels, rows top to bottom.
-ScreenImage CaptureRect(const RECT& area);
-// True when every channel of a and b differs by at most tolerance.
-bool ColourNear(uint32_t a, uint32_t b, int tolerance);
 
 // The monitors' rectangles, the primary first.
 std::vector<RECT> MonitorRects();
