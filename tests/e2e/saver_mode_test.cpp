@@ -66,9 +66,8 @@ TEST(SaverMode, CoversTheScreenShowsTheSlideshowAndEndsOnInputAfterTheGraceTime)
   MoveCursorTo(start.x + 30, start.y - 30);  // 30 pixels on both axes: not far enough
   Sleep(500);
   ASSERT_TRUE(saver.IsRunning()) << "a 30-pixel move ended the run";
-  MoveCursorTo(start.x + 31, start.y);
   DWORD exitCode = 0xFFFFFFFF;
-  ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode)) << "a 31-pixel move did not end the run";
+  ASSERT_TRUE(EndsOnA31PixelMove(saver, start, &exitCode)) << "a 31-pixel move did not end the run";
   EXPECT_EQ(exitCode, 0u);
 
   for (const char* name :
@@ -96,9 +95,8 @@ TEST(SaverMode, SwitchesToTheChosenModeAndPutsTheDesktopModeBack) {
   EXPECT_TRUE(SameRect(WindowRect(window), {0, 0, 800, 600}));
   ASSERT_TRUE(WaitForImageAt(400, 300, kWindowWaitMs));
   Sleep(kPastGraceMs);
-  SendKey(VK_SPACE);
   DWORD exitCode = 0xFFFFFFFF;
-  ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode));
+  ASSERT_TRUE(EndsOnAKey(saver, &exitCode));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
   DeleteRegistryTree(kKey);

@@ -43,6 +43,29 @@ inline RECT WindowRect(HWND window) {
   return rect;
 }
 
+// Moves the cursor 31 pixels right of start until the run ends, back to start between
+// tries: on a busy machine frames are slow and the grace time, which counts rendered
+// time, may not be over yet at the first try. Every try is a move of exactly 31 pixels
+// from start. False when the run still goes on after all tries.
+inline bool EndsOnA31PixelMove(CTestProcess& saver, POINT start, DWORD* exitCode) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    MoveCursorTo(start.x + 31, start.y);
+    if (saver.WaitForExit(1000, exitCode)) return true;
+    MoveCursorTo(start.x, start.y);
+    Sleep(300);
+  }
+  return saver.WaitForExit(1000, exitCode);
+}
+
+// Presses a key once a second until the run ends (see EndsOnA31PixelMove).
+inline bool EndsOnAKey(CTestProcess& saver, DWORD* exitCode) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    SendKey(VK_SPACE);
+    if (saver.WaitForExit(1000, exitCode)) return true;
+  }
+  return false;
+}
+
 // The grace time counts rendered time, at most 0.1 s a frame, so it ends no sooner
 // than one second of frames after the first image: waiting this long once the image
 // shows leaves room for slow frames.

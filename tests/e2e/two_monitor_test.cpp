@@ -50,9 +50,8 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
   EXPECT_TRUE(ColoursMatch(cover, 0, 8)) << std::hex << cover;
   Sleep(kPastGraceMs);
   ASSERT_TRUE(saver.IsRunning());
-  MoveCursorTo(start.x + 31, start.y);
   DWORD exitCode = 0xFFFFFFFF;
-  ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode));
+  ASSERT_TRUE(EndsOnA31PixelMove(saver, start, &exitCode));
   EXPECT_EQ(exitCode, 0u);
   DeleteRegistryTree(key);
 }
