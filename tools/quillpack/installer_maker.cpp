@@ -12,10 +12,10 @@
 
 namespace {
 
-// A double-quoted NSIS string: "$" and the quote are the only characters it treats
-// specially.
-std::string Quote(const std::string& text) {
-  std::string out = "\"";
+// Text for a double-quoted NSIS string: "$" and the quote are the only characters
+// it treats specially.
+std::string Escape(const std::string& text) {
+  std::string out;
   for (char c : text) {
     if (c == '$') {
       out += "$$";
@@ -25,8 +25,10 @@ std::string Quote(const std::string& text) {
       out += c;
     }
   }
-  return out + "\"";
+  return out;
 }
+
+std::string Quote(const std::string& text) { return "\"" + Escape(text) + "\""; }
 
 std::filesystem::path Beside(const std::filesystem::path& path, const char* suffix) {
   std::filesystem::path candidate = path;
@@ -67,7 +69,7 @@ std::string FormatInstallerScript(const InstallerPlan& plan) {
   line("SetCompressor /SOLID lzma");
   line("Name " + Quote(id.title));
   line("OutFile " + Quote(plan.outputPath.u8string()));
-  line("InstallDir " + Quote("$LOCALAPPDATA\\Programs\\" + folder));
+  line("InstallDir \"$LOCALAPPDATA\\Programs\\" + Escape(folder) + "\"");
   line("!define PRODUCT_FILE " + Quote(plan.productFileName));
   line("!define DESKTOP_KEY \"Control Panel\\Desktop\"");
   line("!define SETTINGS_KEY " + Quote("Software\\" + id.company + "\\" + id.title));
@@ -201,10 +203,13 @@ bool CInstallerMaker::Make(const std::filesystem::path& product,
   if (!ReadIdentity(product, &plan.identity)) return false;
   plan.productFileName = SafeFileName(product.filename().u8string(), "screensaver.scr");
   std::error_code ec;
-  plan.productPath = std::filesystem::absolute(product, ec);
   // The installer and its script are written beside the output and renamed at the end.
-  plan.outputPath = std::filesystem::absolute(Beside(output, ".partial.exe"), ec);
   const std::filesystem::path script = Beside(output, ".partial.nsi");
+  const std::filesystem::path partial = Beside(output, ".partial.exe");
+  const std::filesystem::path folder = std::filesystem::absolute(output, ec).parent_path();
+  plan.productPath = std::filesystem::absolute(product, ec).lexically_relative(folder);
+  if (plan.productPath.empty()) plan.productPath = std::filesystem::absolute(product, ec);
+  plan.outputPath = partial.filename();
   struct Cleanup {
     std::filesystem::path script, installer;
     ~Cleanup() {
@@ -212,7 +217,7 @@ bool CInstallerMaker::Make(const std::filesystem::path& product,
       std::filesystem::remove(script, ignored);
       std::filesystem::remove(installer, ignored);
     }
-  } cleanup{script, plan.outputPath};
+  } cleanup{script, partial};
   {
     // A byte-order mark tells makensis the script is UTF-8.
     std::ofstream file(script, std::ios::binary | std::ios::trunc);
@@ -228,7 +233,7 @@ bool CInstallerMaker::Make(const std::filesystem::path& product,
     return Fail(status < 0 ? "makensis could not be started: " + m_toolOutput +
                                  " (Debian's package nsis provides it)"
                            : "makensis failed with status " + std::to_string(status));
-  std::filesystem::rename(plan.outputPath, output, ec);
+  std::filesystem::rename(partial, output, ec);
   if (ec) return Fail(outputName + ": cannot put in place: " + ec.message());
   return true;
 }

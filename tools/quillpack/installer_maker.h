@@ -12,12 +12,14 @@
 
 #include "tools/quillpack/product_identity.h"
 
-// What the script needs to know; every text is UTF-8.
+// What the script needs to know; every text is UTF-8. makensis works in the
+// script's folder, so paths relative to it keep the script usable wherever
+// makensis runs, a makensis for another system included.
 struct InstallerPlan {
   ProductIdentity identity;           // from the product's own configuration
   std::string productFileName;        // name of the .scr as installed
-  std::filesystem::path productPath;  // the product to put into the installer
-  std::filesystem::path outputPath;   // where makensis writes the installer
+  std::filesystem::path productPath;  // the product to put in, from the script's folder
+  std::filesystem::path outputPath;   // where makensis writes, from the script's folder
 };
 
 // The NSIS script for `plan`.
