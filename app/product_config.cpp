@@ -5,8 +5,6 @@
 
 #include "data/xml_document.h"
 
-ProductInfo g_product;
-
 const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,
                            const char* fallback) {
   IXmlNode* ini = document.FindElement(document.GetRoot(), "ini");

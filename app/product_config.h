@@ -4,17 +4,9 @@
 
 #include <string>
 
+#include "base/product_info.h"
+
 class IXmlDocument;
-
-struct ProductInfo {
-  std::string Title = "***";
-  std::string Version = "***";
-  std::string Year = "***";
-  std::string Company = "***";
-  std::string SettingsKey;  // "Software\<Company>\<Title>"; empty until read
-};
-
-extern ProductInfo g_product;
 
 // The archive entry that holds the configuration document.
 constexpr char kConfigEntryName[] = "config\\config.xml";

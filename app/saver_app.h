@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
-#include "app/app_base.h"
 #include "app/app_clock.h"
+#include "base/app_base.h"
+#include "render/drawer.h"
 #include "render/frame_timer.h"
+#include "ui/saver_wnd.h"
 
 // The named mutex that keeps a second screensaver or preview from starting.
 constexpr char kInstanceMutexName[] = "QUILLSAVERMUTEX2008";
@@ -47,6 +49,10 @@ class CSaverApp : public CAppBase {
   // Shows the error report; may throw, which Run turns into a silent exit code 1.
   void ShowErrorReport();
 
+  // Pumps messages and draws frames until a window procedure clears the
+  // keep-running flag.
+  void RunFrameLoop();
+
   // Mode handlers.
   void DoConfig();
   void DoPreview();
@@ -58,6 +64,10 @@ class CSaverApp : public CAppBase {
   HINSTANCE m_instance = nullptr;    // the module instance, stored by Run
   CFrameTimer m_timer;               // the clock source
   CAppClock m_clock;                 // per-frame times derived from m_timer
+  // Destroyed in reverse order: the renderer lets go of the window before the
+  // window goes.
+  CSaverWnd m_saverWnd;  // the window the renderer draws into
+  CDrawer m_drawer;      // the renderer
 };
 
 // Opens the help file, the settings' Path followed by "ReadMe.chm".

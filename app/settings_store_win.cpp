@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "app/settings.h"
 #include "app/settings_store.h"
+#include "base/settings.h"
 
 namespace {
 // Owns an open registry key.

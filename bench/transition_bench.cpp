@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
+#include "base/random.h"
 #include "render/transition.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "app/random.h"
+#include "base/random.h"
 
 CSlideshow::CSlideshow(IImageSource& images, std::function<void()> chooseEffect)
     : m_images(images), m_chooseEffect(std::move(chooseEffect)) {}

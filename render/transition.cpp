@@ -12,7 +12,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/random.h"
+#include "base/random.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "app/random.h"
+#include "base/random.h"
 
 class CScriptedRandom {
  public:

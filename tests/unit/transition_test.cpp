@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
+#include "base/random.h"
 #include "tests/support/scripted_random.h"
 
 namespace {

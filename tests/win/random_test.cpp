@@ -1,6 +1,6 @@
 // The runtime's rand() on Windows matches the generator native builds use, so the
 // slideshow and the transitions draw the same sequences in tests and in the product.
-#include "app/random.h"
+#include "base/random.h"
 
 #include <gtest/gtest.h>
 

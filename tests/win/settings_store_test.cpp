@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "tests/win/support/saver_harness.h"
 
 namespace {

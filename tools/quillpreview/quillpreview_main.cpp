@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/random.h"
+#include "base/random.h"
 #include "render/transition.h"
 #include "tools/quillpreview/image_io.h"
 #include "tools/quillpreview/mesh_preview.h"

@@ -1,5 +1,5 @@
 // Storage of a failure caught inside a window procedure until the run loop resumes.
-#include "app/pending_failure.h"
+#include "base/pending_failure.h"
 
 CPendingFailure g_pendingFailure;
 

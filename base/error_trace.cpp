@@ -1,5 +1,5 @@
 // Process-wide error trace and message, and the composition of the final report.
-#include "app/error_trace.h"
+#include "base/error_trace.h"
 
 std::string g_errorTrace;
 std::string g_errorMessage;

@@ -1,5 +1,5 @@
-// Module state of the window framework.
-#include "app/module_state.h"
+// Module state of the window framework (Windows only).
+#include "base/module_state.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
 // Defaults and registry layout of the settings record.
-#include "app/settings.h"
+#include "base/settings.h"
 
 Settings g_settings{};
 

@@ -6,12 +6,12 @@
 #include <cstdlib>
 
 #include "app/command_line.h"
-#include "app/error_trace.h"
-#include "app/pending_failure.h"
 #include "app/product_config.h"
-#include "app/random.h"
-#include "app/settings.h"
 #include "app/settings_store.h"
+#include "base/error_trace.h"
+#include "base/pending_failure.h"
+#include "base/random.h"
+#include "base/settings.h"
 #include "data/content_archive.h"
 
 namespace {
@@ -37,6 +37,8 @@ int CSaverApp::Run(HINSTANCE instance) {
     try {
       RunInErrorFrame("CSaverApp::Run", [this] {
         if (Prepare()) Dispatch();
+        // A window procedure may have failed where nothing rethrew it yet.
+        g_pendingFailure.RethrowIfSet();
       });
       return 0;
     } catch (...) {
@@ -130,28 +132,7 @@ int CSaverApp::PumpMessages() {
   return 1;
 }
 
-CDrawer* CSaverApp::GetDrawer() {
-  // FIXME: the Direct3D renderer is not part of the program yet.
-  return nullptr;
-}
-
-// FIXME: the mode handlers (settings dialog, preview, test and screensaver loops,
-// password change) are not part of the program yet; each returns at once.
-void CSaverApp::DoConfig() {
-  RunInErrorFrame("CSaverApp::DoConfig", [] {});
-}
-
-void CSaverApp::DoPreview() {
-  RunInErrorFrame("CSaverApp::DoPreview", [] {});
-}
-
-void CSaverApp::DoTest() {
-  RunInErrorFrame("CSaverApp::DoTest", [] {});
-}
-
-void CSaverApp::DoSaver() {
-  RunInErrorFrame("CSaverApp::DoSaver", [] {});
-}
+CDrawer* CSaverApp::GetDrawer() { return &m_drawer; }
 
 void CSaverApp::ChangePassword(HWND) {}
 

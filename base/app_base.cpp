@@ -1,5 +1,5 @@
 // Process-wide application pointer and keep-running flag.
-#include "app/app_base.h"
+#include "base/app_base.h"
 
 CAppBase* g_pApp = nullptr;
 int g_keepRunning = 1;

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/module_state.h"
 #include "app/saver_app.h"
+#include "base/module_state.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CoInitialize(nullptr);
@@ -18,8 +18,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   auto app = std::make_unique<CSaverApp>();
   const int exitCode = app->Run(instance);
 
+  // The application's windows and renderer go before COM and the module state.
+  app.reset();
   CModuleState::Release();
   CoUninitialize();
-  app.reset();
   return exitCode;
 }

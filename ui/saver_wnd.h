@@ -1,0 +1,32 @@
+// The window the renderer draws into: the frameless full-screen topmost window of the
+// screensaver, or the framed 640 x 480 debug window of the test mode. Its procedure
+// ends a run by clearing the keep-running flag; it never destroys itself.
+#pragma once
+
+#include <windows.h>
+
+class CSaverWnd {
+ public:
+  CSaverWnd() = default;
+  virtual ~CSaverWnd();
+  CSaverWnd(const CSaverWnd&) = delete;
+  CSaverWnd& operator=(const CSaverWnd&) = delete;
+
+  // debug 0: the screensaver window over the primary screen; otherwise the debug
+  // window. False when the class can neither be registered nor found, or the window
+  // cannot be created.
+  bool Create(HINSTANCE instance, int debug);
+  // Destroys the window if it still exists; safe to call again.
+  void Destroy();
+  HWND GetHandle() const { return m_window; }
+
+  static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  HWND m_window = nullptr;
+};
+
+constexpr char kSaverWindowClass[] = "Quillmark Window";
+// Outer size of the test mode's debug window, pixels.
+constexpr int kDebugWindowWidth = 640;
+constexpr int kDebugWindowHeight = 480;
