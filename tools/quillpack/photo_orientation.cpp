@@ -20,71 +20,48 @@ int ReadExifOrientation(const std::string& jpeg) {
   return orientation;
 }
 
+namespace {
+
+// How each orientation stored the upright picture: the TurboJPEG operation that
+// undoes it, and, for the pixel turn, whether the stored columns and rows run
+// backwards once the sides are swapped (5..8).
+struct OrientationInfo {
+  int operation;
+  bool mirrorX;
+  bool mirrorY;
+};
+
+const OrientationInfo kOrientations[9] = {
+    {TJXOP_NONE, false, false}, {TJXOP_NONE, false, false},     {TJXOP_HFLIP, true, false},
+    {TJXOP_ROT180, true, true}, {TJXOP_VFLIP, false, true},     {TJXOP_TRANSPOSE, false, false},
+    {TJXOP_ROT90, false, true}, {TJXOP_TRANSVERSE, true, true}, {TJXOP_ROT270, true, false},
+};
+
+const OrientationInfo& Info(int orientation) {
+  return kOrientations[orientation >= 1 && orientation <= 8 ? orientation : 1];
+}
+
+}  // namespace
+
 bool SwapsSides(int orientation) { return orientation >= 5 && orientation <= 8; }
 
-int UprightTransform(int orientation) {
-  switch (orientation) {
-    case 2:
-      return TJXOP_HFLIP;
-    case 3:
-      return TJXOP_ROT180;
-    case 4:
-      return TJXOP_VFLIP;
-    case 5:
-      return TJXOP_TRANSPOSE;
-    case 6:
-      return TJXOP_ROT90;
-    case 7:
-      return TJXOP_TRANSVERSE;
-    case 8:
-      return TJXOP_ROT270;
-    default:
-      return TJXOP_NONE;
-  }
-}
+int UprightTransform(int orientation) { return Info(orientation).operation; }
 
 void TurnUpright(const MipLevel& stored, int orientation, MipLevel* upright) {
   const int w = stored.width;
   const int h = stored.height;
   const bool swap = SwapsSides(orientation);
+  const OrientationInfo& info = Info(orientation);
   upright->width = swap ? h : w;
   upright->height = swap ? w : h;
   upright->pixels.resize(stored.pixels.size());
   uint32_t* out = upright->pixels.data();
   for (int y = 0; y < upright->height; ++y) {
     for (int x = 0; x < upright->width; ++x) {
-      int sx = x;
-      int sy = y;
-      switch (orientation) {
-        case 2:
-          sx = w - 1 - x;
-          break;
-        case 3:
-          sx = w - 1 - x;
-          sy = h - 1 - y;
-          break;
-        case 4:
-          sy = h - 1 - y;
-          break;
-        case 5:
-          sx = y;
-          sy = x;
-          break;
-        case 6:
-          sx = y;
-          sy = h - 1 - x;
-          break;
-        case 7:
-          sx = w - 1 - y;
-          sy = h - 1 - x;
-          break;
-        case 8:
-          sx = w - 1 - y;
-          sy = x;
-          break;
-        default:
-          break;
-      }
+      const int u = swap ? y : x;  // stored column and row before mirroring
+      const int v = swap ? x : y;
+      const int sx = info.mirrorX ? w - 1 - u : u;
+      const int sy = info.mirrorY ? h - 1 - v : v;
       *out++ = stored.pixels[static_cast<size_t>(sy) * w + sx];
     }
   }
