@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/win/support/saver_harness.h"
+#include "ui/saver_wnd.h"
 
 namespace {
 constexpr DWORD kInstallTimeoutMs = 60000;
@@ -28,6 +29,14 @@ bool FileExists(const std::string& path) {
 std::string Desktop(const char* name) {
   std::string value;
   return ReadRegistryString(kDesktopKey, name, &value) ? value : "(none)";
+}
+
+// Per channel within a JPEG's and a blend's rounding.
+bool ColoursMatch(uint32_t a, uint32_t b) {
+  for (int shift = 0; shift < 24; shift += 8)
+    if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) > 24)
+      return false;
+  return true;
 }
 
 // Runs program with arguments to its end; false on time-out or a non-zero exit.
@@ -71,21 +80,31 @@ TEST(Installer, InstallsForTheUserAndUninstallsCleanly) {
     EXPECT_EQ(value, entry.expected) << entry.name;
   }
 
-  // FIXME: once the renderer draws, capture the test window and look for the photos;
-  // until then the product reads its content, creates its settings key and ends
-  // without a message.
+  // The test mode shows the photos in its window; every photo has the one colour.
+  const uint32_t colour = std::strtoul(Environment("QUILL_KIT_COLOUR").c_str(), nullptr, 16);
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
-  bool messageBox = false;
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, nullptr, kRunTimeoutMs);
+  ASSERT_NE(window, nullptr);
+  uint32_t shown = 0;
   EXPECT_TRUE(WaitUntil(
       [&] {
-        messageBox = messageBox || !FindWindows(saver.Id(), "#32770", nullptr).empty();
-        return !saver.IsRunning();
+        RECT client{};
+        GetClientRect(window, &client);
+        POINT centre{client.right / 2, client.bottom / 2};
+        ClientToScreen(window, &centre);
+        const ScreenImage screen = CaptureScreen();
+        if (centre.x < 0 || centre.y < 0 || centre.x >= screen.width || centre.y >= screen.height)
+          return false;
+        shown = screen.At(centre.x, centre.y) & 0xFFFFFF;
+        return ColoursMatch(shown, colour);
       },
-      kRunTimeoutMs));
-  EXPECT_FALSE(messageBox);
+      kRunTimeoutMs))
+      << std::hex << "shown " << shown << ", photos " << colour;
+  EXPECT_TRUE(FindWindows(saver.Id(), "#32770", nullptr).empty());
+  PostMessageA(window, WM_CLOSE, 0, 0);
   DWORD exitCode = 0xFFFFFFFF;
-  EXPECT_TRUE(saver.WaitForExit(0, &exitCode));
+  EXPECT_TRUE(saver.WaitForExit(kRunTimeoutMs, &exitCode));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(RegistryKeyExists(settingsKey));
 

@@ -11,11 +11,16 @@ if [ ! -x "$quillpack" ]; then
 fi
 rm -rf "$scratch" && mkdir -p "$scratch/photos"
 cd "$scratch"
-convert -size 1024x768 gradient:steelblue-orange photos/1.jpg
-convert -size 800x600 plasma:fractal -interlace JPEG photos/2.jpg
-convert -size 768x1024 gradient:seagreen-ivory photos/10.jpg
-convert -size 640x480 xc:none -fill gold -draw 'circle 320,240 320,40' photos/3.png
-
+# One colour in every kind of file the kit converts, so that whatever moment of the
+# slideshow the check captures shows that colour: baseline JPEGs copied as they are
+# (one portrait), a progressive one rewritten, a PNG re-encoded. (The EXIF turns are
+# checked pixel by pixel in the unit tests.)
+colour='#E07020'
+convert -size 1024x768 "xc:$colour" photos/1.jpg
+convert -size 800x600 "xc:$colour" -interlace JPEG photos/2.jpg
+convert -size 600x800 "xc:$colour" photos/3.jpg
+convert -size 640x480 "xc:$colour" photos/10.png
+export QUILL_KIT_COLOUR=E07020
 export QUILL_KIT_TITLE="Kit Harbour" QUILL_KIT_COMPANY="Quill Kit" QUILL_KIT_VERSION="2.5"
 export QUILL_KIT_PRODUCT="Kit Harbour.scr"
 "$quillpack" new photos -o content --title "$QUILL_KIT_TITLE" --company "$QUILL_KIT_COMPANY" \
