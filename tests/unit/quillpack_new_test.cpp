@@ -17,6 +17,7 @@
 #include "tests/support/product_fixture.h"
 #include "tools/quillpack/content_check.h"
 #include "tools/quillpack/content_folder.h"
+#include "tools/quillpack/installer_maker.h"
 #include "tools/quillpack/pack_commands.h"
 #include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/photo_list.h"
@@ -401,6 +402,38 @@ TEST(QuillpackInstaller, RefusalsNameTheFileAndTheReason) {
     EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(root / c.output));
   }
+}
+
+TEST(QuillpackInstaller, MakensisTakesTitlesWithItsSpecialCharacters) {
+  const fs::path root = FixtureFolder("installer-ok");
+  const fs::path product = root / "deals.scr";
+  // Windows-1252 in the configuration, as quillpack new writes it.
+  const std::string config =
+      "<ini><Screensaver><Title>Price \"$5\" Caf\xE9</Title><Version>1.2</Version>"
+      "<Year>2026</Year><Company>Quill $HOME Co</Company></Screensaver></ini>";
+  ASSERT_TRUE(WriteProduct(product, FakeEngine(4096), {{"config/config.xml", config}}));
+  const RunResult run =
+      Quillpack({"installer", product.u8string(), "-o", (root / "deals-installer.exe").u8string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadWholeFile(root / "deals-installer.exe").substr(0, 2), "MZ");
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(root))
+    left.push_back(entry.path().filename().u8string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"deals-installer.exe", "deals.scr"}));
+
+  // "$" and quotes are escaped, the title is UTF-8, and the install folder has no
+  // character Windows forbids in names.
+  InstallerPlan plan;
+  plan.identity = {"Price \"$5\" Caf\xC3\xA9", "1.2", "2026", "Quill $HOME Co"};
+  plan.productFileName = "deals.scr";
+  const std::string script = FormatInstallerScript(plan);
+  EXPECT_NE(script.find("Name \"Price $\\\"$$5$\\\" Caf\xC3\xA9\"\n"), std::string::npos) << script;
+  EXPECT_NE(
+      script.find(
+          "InstallDir \"$LOCALAPPDATA\\Programs\\Quill $$HOME Co\\Price _$$5_ Caf\xC3\xA9\"\n"),
+      std::string::npos)
+      << script;
 }
 
 }  // namespace

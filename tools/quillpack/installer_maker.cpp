@@ -12,17 +12,29 @@
 
 namespace {
 
-// Text for a double-quoted NSIS string: "$" and the quote are the only characters
-// it treats specially.
+// Text for a double-quoted NSIS string: "$" starts a variable and "$\" an escape;
+// line breaks and tabs are written as escapes so that they cannot end the line.
 std::string Escape(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '$') {
-      out += "$$";
-    } else if (c == '"') {
-      out += "$\\\"";
-    } else {
-      out += c;
+    switch (c) {
+      case '$':
+        out += "$$";
+        break;
+      case '"':
+        out += "$\\\"";
+        break;
+      case '\n':
+        out += "$\\n";
+        break;
+      case '\r':
+        out += "$\\r";
+        break;
+      case '\t':
+        out += "$\\t";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
