@@ -1,6 +1,7 @@
 // The steps of "quillpack new", each writing into the staging folder.
 #include "tools/quillpack/content_maker.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <new>

@@ -5,7 +5,9 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 #include "render/image_scaler.h"

@@ -3,8 +3,6 @@
 
 #include <turbojpeg.h>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int kSof0 = 0xC0;  // baseline
