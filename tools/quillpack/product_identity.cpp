@@ -18,19 +18,6 @@ std::string CodePointName(unsigned codePoint) {
   return text;
 }
 
-void AppendUtf8(unsigned codePoint, std::string* out) {
-  if (codePoint < 0x80) {
-    *out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    *out += static_cast<char>(0xC0 | codePoint >> 6);
-    *out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    *out += static_cast<char>(0xE0 | codePoint >> 12);
-    *out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
-    *out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
 bool ConvertField(const char* field, bool inKey, const std::string& utf8, std::string* ansi,
                   std::string* why) {
   const size_t begin = utf8.find_first_not_of(" \t\r\n");
@@ -75,6 +62,24 @@ bool ConvertField(const char* field, bool inKey, const std::string& utf8, std::s
 }
 
 }  // namespace
+
+void AppendUtf8(unsigned codePoint, std::string* out) {
+  if (codePoint < 0x80) {
+    *out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    *out += static_cast<char>(0xC0 | codePoint >> 6);
+    *out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    *out += static_cast<char>(0xE0 | codePoint >> 12);
+    *out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+    *out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    *out += static_cast<char>(0xF0 | codePoint >> 18);
+    *out += static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
+    *out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+    *out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
 
 bool NextUtf8(const std::string& text, size_t* at, unsigned* codePoint) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };

@@ -27,6 +27,9 @@ std::string FormatConfigDocument(const ProductIdentity& ansi);
 // overlong forms and surrogates.
 bool NextUtf8(const std::string& text, size_t* at, unsigned* codePoint);
 
+// Appends the UTF-8 form of a code point (at most U+10FFFF).
+void AppendUtf8(unsigned codePoint, std::string* out);
+
 // Windows-1252 byte of a code point; false where the code page has none.
 bool CodePointTo1252(unsigned codePoint, unsigned char* byte);
 
