@@ -8,6 +8,7 @@ packages=(
   mingw-w64 wine wine64 xvfb xauth x11-utils imagemagick nasm dpkg-dev
   zlib1g-dev libjpeg62-turbo-dev libstb-dev libgtest-dev libgmock-dev googletest
   libbenchmark-dev libz-mingw-w64-dev fonts-dejavu-core libgl1-mesa-dri
+  libturbojpeg0-dev libexif-dev nsis
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 
@@ -21,7 +22,7 @@ for p in "${packages[@]}"; do
   [ "$status" = "installed" ] || missing+=("$p")
 done
 
-# The MinGW libjpeg-turbo is built from Debian's source package, so apt needs a
+# The MinGW libjpeg-turbo and libexif are built from Debian's source packages, so apt needs a
 # deb-src entry. It is derived from whatever Debian source the machine already uses.
 ensure_deb_src() {
   local list=/etc/apt/sources.list.d/quill-deb-src.sources

@@ -150,6 +150,21 @@ bool ReadRegistryDword(const std::string& key, const char* name, DWORD* value, D
   return result == ERROR_SUCCESS;
 }
 
+bool ReadRegistryString(const std::string& key, const char* name, std::string* value) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    return false;
+  char text[1024] = {};
+  DWORD size = sizeof text - 1;
+  DWORD type = 0;
+  const LONG result =
+      RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(handle);
+  if (result != ERROR_SUCCESS || type != REG_SZ) return false;
+  *value = text;
+  return true;
+}
+
 bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, const void* data,
                         DWORD size) {
   HKEY handle = nullptr;

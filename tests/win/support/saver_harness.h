@@ -52,6 +52,8 @@ void SendKey(WORD virtualKey);
 
 // Registry values below HKEY_CURRENT_USER.
 bool ReadRegistryDword(const std::string& key, const char* name, DWORD* value, DWORD* type);
+// A REG_SZ value; false when the key or value is missing or holds another type.
+bool ReadRegistryString(const std::string& key, const char* name, std::string* value);
 bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, const void* data,
                         DWORD size);
 void DeleteRegistryTree(const std::string& key);
