@@ -106,6 +106,12 @@ start_display() {
     echo $! >"$dir/xvfb.pid"
     for _ in $(seq 1 100); do
       if [ -e "/tmp/.X11-unix/X$n" ]; then
+        # Benches started at the same moment may pick the same number; the server
+        # that holds the lock file owns it, and the other tries the next number.
+        if [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" != "$(cat "$dir/xvfb.pid")" ]; then
+          kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+          break
+        fi
         echo ":$n" >"$dir/display"
         if [ "$kind" = dual ]; then
           DISPLAY=":$n" set_layout right
