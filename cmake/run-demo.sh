@@ -8,8 +8,10 @@ out=$(realpath -m "$2")
 arguments=${3:-/s}
 here=$(dirname "$0")
 mkdir -p "$out"
-export WINEPREFIX="$out/wine/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+export WINEPREFIX="$out/wine/prefix"
+# shellcheck source=cmake/wine-env.sh
+. "$here/wine-env.sh"
+wine=$QUILL_WINE
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "== running $product $arguments on $DISPLAY (any input ends it)"

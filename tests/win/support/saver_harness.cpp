@@ -241,3 +241,25 @@ std::string ScratchFolder() {
   const char* value = std::getenv("QUILL_SCRATCH");
   return value != nullptr ? value : ".";
 }
+
+std::vector<HWND> FindMessageBoxes(DWORD pid) { return FindWindows(pid, "#32770", nullptr); }
+
+ExitWait WaitForExitWatchingBoxes(CTestProcess& process, DWORD timeoutMs, DWORD* exitCode,
+                                  std::string* boxText) {
+  ExitWait result = ExitWait::TimedOut;
+  WaitUntil(
+      [&] {
+        if (process.WaitForExit(0, exitCode)) {
+          result = ExitWait::Exited;
+          return true;
+        }
+        const std::vector<HWND> boxes = FindMessageBoxes(process.Id());
+        if (boxes.empty()) return false;
+        *boxText =
+            "\"" + WindowText(boxes.front()) + "\": \"" + MessageBoxText(boxes.front()) + "\"";
+        result = ExitWait::MessageBox;
+        return true;
+      },
+      timeoutMs);
+  return result;
+}

@@ -73,3 +73,13 @@ bool SaveBitmap(const ScreenImage& image, const std::string& path);
 std::string ScreensaverPath();
 // Folder for files the tests write, under the build tree (QUILL_SCRATCH).
 std::string ScratchFolder();
+
+// The message boxes (dialog windows) that process pid shows now.
+std::vector<HWND> FindMessageBoxes(DWORD pid);
+// How WaitForExitWatchingBoxes ended.
+enum class ExitWait { Exited, MessageBox, TimedOut };
+// Waits up to timeoutMs for the process to exit while watching for its message boxes.
+// Exited sets *exitCode; MessageBox (the box is left open) sets *boxText to its caption
+// and message, so a test can fail at once with what the program said.
+ExitWait WaitForExitWatchingBoxes(CTestProcess& process, DWORD timeoutMs, DWORD* exitCode,
+                                  std::string* boxText);
