@@ -2,7 +2,8 @@
 # Runs one Windows program under the test bench's Wine (ctest's cross-compiling
 # emulator): wine-run.sh DIR PROGRAM.exe ARGS...
 set -uo pipefail
-dir=$1
+mkdir -p "$1"
+dir=$(cd "$1" && pwd)
 shift
 here=$(dirname "$0")
 # The display file alone proves nothing: the Xvfb behind it may have died since.

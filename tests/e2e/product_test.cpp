@@ -25,7 +25,9 @@ void MakeProduct(const std::string& fileName, const std::vector<Entry>& entries,
                  std::string* product) {
   static std::string engine;
   std::string error;
-  if (engine.empty()) ASSERT_TRUE(ReadWholeFile(ScreensaverPath(), &engine, &error)) << error;
+  if (engine.empty()) {
+    ASSERT_TRUE(ReadWholeFile(ScreensaverPath(), &engine, &error)) << error;
+  }
   ASSERT_GT(engine.size(), 1000u);
   const std::filesystem::path path = std::filesystem::path(ScratchFolder()) / fileName;
   CProductWriter writer;
@@ -50,7 +52,7 @@ void RunToTheEndSilently(const std::string& product, const std::string& argument
   ASSERT_TRUE(saver.Start(product, arguments)) << arguments;
   std::string boxText;
   const ExitWait result = WaitForExitWatchingBoxes(saver, kRunTimeoutMs, exitCode, &boxText);
-  ASSERT_NE(result, ExitWait::MessageBox) << arguments << ": a message box: " << boxText;
+  ASSERT_NE(result, ExitWait::BoxShown) << arguments << ": a message box: " << boxText;
   ASSERT_EQ(result, ExitWait::Exited)
       << arguments << ": still running after " << kRunTimeoutMs << " ms";
 }

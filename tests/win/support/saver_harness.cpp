@@ -257,7 +257,7 @@ ExitWait WaitForExitWatchingBoxes(CTestProcess& process, DWORD timeoutMs, DWORD*
         if (boxes.empty()) return false;
         *boxText =
             "\"" + WindowText(boxes.front()) + "\": \"" + MessageBoxText(boxes.front()) + "\"";
-        result = ExitWait::MessageBox;
+        result = ExitWait::BoxShown;
         return true;
       },
       timeoutMs);

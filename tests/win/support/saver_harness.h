@@ -77,9 +77,9 @@ std::string ScratchFolder();
 // The message boxes (dialog windows) that process pid shows now.
 std::vector<HWND> FindMessageBoxes(DWORD pid);
 // How WaitForExitWatchingBoxes ended.
-enum class ExitWait { Exited, MessageBox, TimedOut };
+enum class ExitWait { Exited, BoxShown, TimedOut };
 // Waits up to timeoutMs for the process to exit while watching for its message boxes.
-// Exited sets *exitCode; MessageBox (the box is left open) sets *boxText to its caption
+// Exited sets *exitCode; BoxShown (the box is left open) sets *boxText to its caption
 // and message, so a test can fail at once with what the program said.
 ExitWait WaitForExitWatchingBoxes(CTestProcess& process, DWORD timeoutMs, DWORD* exitCode,
                                   std::string* boxText);
