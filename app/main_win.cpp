@@ -16,10 +16,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CModuleState::Init(instance);
 
   auto app = std::make_unique<CSaverApp>();
+#ifdef QUILL_FIRST_FRAME_BUILD
+  // The start-up benchmark's build: the run ends after its first presented frame.
+  app->SetFrameLimit(1);
+#endif
   const int exitCode = app->Run(instance);
 
+  // The application's windows and renderer go before COM and the module state.
+  app.reset();
   CModuleState::Release();
   CoUninitialize();
-  app.reset();
   return exitCode;
 }

@@ -6,12 +6,41 @@
 #include "base/pending_failure.h"
 #include "base/settings.h"
 
+namespace {
+// Sleep after each frame with LowCPULoad, milliseconds: fewer than 50 frames a second.
+constexpr DWORD kLowLoadSleepMs = 20;
+}  // namespace
+
 void CSaverApp::RunFrameLoop() {
-  // FIXME: written with the renderer.
+  MSG message;
+  int frames = 0;
+  while (g_keepRunning != 0) {
+    // One message a turn, and a frame only when none waits: input is never delayed
+    // behind rendering. The quit message is not looked at; only the flag ends this.
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+      g_pendingFailure.RethrowIfSet();
+      continue;
+    }
+    TickClock();
+    m_drawer.Frame();
+    if (m_frameLimit > 0 && ++frames >= m_frameLimit) break;
+    if (g_settings.LowCPULoad != 0) Sleep(kLowLoadSleepMs);
+  }
 }
 
 void CSaverApp::DoTest() {
-  RunInErrorFrame("CSaverApp::DoTest", [] {});
+  RunInErrorFrame("CSaverApp::DoTest", [this] {
+    const bool created = m_saverWnd.Create(m_instance, 1);
+    g_pendingFailure.RethrowIfSet();
+    if (!created) Raise("\"Could not create main window\"");
+    if (!m_drawer.Init(m_saverWnd.GetHandle(), false)) Raise("\"Could not init Rendering Engine\"");
+    RunFrameLoop();
+    m_drawer.Shutdown();
+    m_saverWnd.Destroy();
+    g_pendingFailure.RethrowIfSet();
+  });
 }
 
 // FIXME: the screensaver mode is not part of the program yet.

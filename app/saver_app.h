@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
-#include "base/app_base.h"
 #include "app/app_clock.h"
+#include "base/app_base.h"
+#include "render/drawer.h"
 #include "render/frame_timer.h"
+#include "ui/saver_wnd.h"
 
 // The named mutex that keeps a second screensaver or preview from starting.
 constexpr char kInstanceMutexName[] = "QUILLSAVERMUTEX2008";
@@ -31,6 +33,9 @@ class CSaverApp : public CAppBase {
   void SaveSettings();
   void StartClock();
   void TickClock();
+
+  // Timing builds only: the frame loop ends after this many frames (0: never).
+  void SetFrameLimit(int frames) { m_frameLimit = frames; }
 
   double GetTime() override { return m_clock.Time(); }
   double GetFrameTime() override { return m_clock.FrameTime(); }
@@ -62,6 +67,11 @@ class CSaverApp : public CAppBase {
   HINSTANCE m_instance = nullptr;    // the module instance, stored by Run
   CFrameTimer m_timer;               // the clock source
   CAppClock m_clock;                 // per-frame times derived from m_timer
+  int m_frameLimit = 0;              // frames before the loop ends; 0: no limit
+  // Destroyed in reverse order: the renderer lets go of the window before the
+  // window goes.
+  CSaverWnd m_saverWnd;  // the window the renderer draws into
+  CDrawer m_drawer;      // the renderer
 };
 
 // Opens the help file, the settings' Path followed by "ReadMe.chm".

@@ -37,6 +37,8 @@ int CSaverApp::Run(HINSTANCE instance) {
     try {
       RunInErrorFrame("CSaverApp::Run", [this] {
         if (Prepare()) Dispatch();
+        // A window procedure may have failed where nothing rethrew it yet.
+        g_pendingFailure.RethrowIfSet();
       });
       return 0;
     } catch (...) {
@@ -130,7 +132,7 @@ int CSaverApp::PumpMessages() {
   return 1;
 }
 
-CDrawer* CSaverApp::GetDrawer() { return nullptr; }  // FIXME: the renderer is being written
+CDrawer* CSaverApp::GetDrawer() { return &m_drawer; }
 
 void CSaverApp::ChangePassword(HWND) {}
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <exception>
+#include <string>
 
 #include "base/error_trace.h"
 
@@ -24,12 +25,22 @@ class CPendingFailure {
 extern CPendingFailure g_pendingFailure;
 
 // A window procedure's error frame: runs body; a failure gets traceName added to the
-// error trace, is kept in g_pendingFailure, and the procedure answers fallback.
+// error trace, is kept in g_pendingFailure, and the procedure answers fallback. While
+// a failure is already waiting, a further one is dropped and leaves the trace and
+// message of the first as they were, so the report describes the failure it rethrows.
 template <class Result, class Body>
 Result RunInWindowFrame(const char* traceName, Result fallback, Body&& body) {
+  const bool pending = g_pendingFailure.IsSet();
+  const std::string trace = pending ? g_errorTrace : std::string();
+  const std::string message = pending ? g_errorMessage : std::string();
   try {
     return body();
   } catch (...) {
+    if (pending) {
+      g_errorTrace = trace;
+      g_errorMessage = message;
+      return fallback;
+    }
     AddTraceName(traceName);
     g_pendingFailure.Store(std::current_exception());
     return fallback;

@@ -1,20 +1,29 @@
 #!/usr/bin/env bash
 # Runs a product under Wine: on the user's display when there is one, otherwise on a
-# private Xvfb display with screenshots saved beside the product.
-#   run-demo.sh PRODUCT.scr OUTDIR [ARGUMENTS] (default arguments: /s)
+# private Xvfb display, saving captures of the run and an animated GIF of them.
+#   run-demo.sh PRODUCT.scr OUTDIR [ARGUMENTS] (default arguments: /t)
+# QUILL_DEMO_KEY, when set, names the product's settings key (below HKCU); the demo
+# turns the frame-rate counter on there so both overlays show.
 set -euo pipefail
 product=$(realpath "$1")
 out=$(realpath -m "$2")
-arguments=${3:-/s}
+arguments=${3:-/t}
 here=$(dirname "$0")
 mkdir -p "$out"
 export WINEPREFIX="$out/wine/prefix"
 # shellcheck source=cmake/wine-env.sh
 . "$here/wine-env.sh"
 wine=$QUILL_WINE
+seconds=${QUILL_DEMO_SECONDS:-15}
+
+settings() {
+  [ -n "${QUILL_DEMO_KEY:-}" ] || return 0
+  "$wine" reg add "HKCU\\$QUILL_DEMO_KEY" /v FPS /t REG_DWORD /d 1 /f >/dev/null 2>&1 || true
+}
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "== running $product $arguments on $DISPLAY (any input ends it)"
+  settings
+  echo "== running $product $arguments on $DISPLAY (Escape or closing the window ends it)"
   "$wine" "$product" $arguments
   exit 0
 fi
@@ -23,20 +32,30 @@ fi
 trap '"$here/wine-bench.sh" stop "$out/wine"' EXIT
 DISPLAY=$(cat "$out/wine/display")
 export DISPLAY
-echo "== no display: running $product $arguments on Xvfb $DISPLAY"
+settings
+echo "== no display: running $product $arguments on Xvfb $DISPLAY for $seconds s"
+rm -f "$out"/capture-*.png
 "$wine" "$product" $arguments &
 pid=$!
-shots=()
-for i in 1 2 3 4; do
-  sleep "${QUILL_DEMO_INTERVAL:-4}"
-  shot="$out/screenshot-$i.png"
-  if import -display "$DISPLAY" -window root "$shot" 2>/dev/null; then
-    shots+=("$shot")
-    echo "screenshot: $shot"
-  fi
-  kill -0 "$pid" 2>/dev/null || break
+sleep 3  # the window and the first frame
+# The debug window opens at the screen's top left; the full-screen modes fill it.
+crop=640x480+0+0
+[ "$arguments" = "/t" ] || crop=$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9x]*\) .*/\1/p')+0+0
+end=$((SECONDS + seconds))
+i=0
+while [ $SECONDS -lt $end ] && kill -0 "$pid" 2>/dev/null; do
+  import -display "$DISPLAY" -window root -crop "$crop" +repage \
+    "$out/$(printf 'capture-%03d.png' $i)" 2>/dev/null && i=$((i + 1))
+  sleep 0.4
 done
 if kill -0 "$pid" 2>/dev/null; then
   kill "$pid" 2>/dev/null || true
 fi
 wait "$pid" 2>/dev/null || true
+if [ "$i" -eq 0 ]; then
+  echo "run-demo: no capture was taken" >&2
+  exit 1
+fi
+echo "captures: $out/capture-000.png .. $(printf 'capture-%03d.png' $((i - 1))) ($i)"
+convert -delay 50 -loop 0 "$out"/capture-*.png -resize 50% "$out/demo.gif"
+echo "animation: $out/demo.gif"

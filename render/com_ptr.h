@@ -2,6 +2,7 @@
 // over, and operator& hands out the slot for a creating call's out-parameter.
 #pragma once
 
+#include <memory>
 #include <utility>
 
 template <class T>
@@ -23,7 +24,7 @@ class CCom {
     return *this;
   }
   CCom& operator=(CCom&& other) noexcept {
-    if (this != &other) {
+    if (this != std::addressof(other)) {
       Reset();
       m_object = std::exchange(other.m_object, nullptr);
     }

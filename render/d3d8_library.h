@@ -6,6 +6,9 @@
 
 #include <d3d8.h>
 
+// The SDK version the renderer asks for: the first Direct3D 8 (8.1's headers say 220).
+constexpr UINT kRendererSdkVersion = 120;
+
 class CD3D8Library {
  public:
   explicit CD3D8Library(const char* dllName = "d3d8.dll");
@@ -17,7 +20,7 @@ class CD3D8Library {
   bool IsLoaded() const { return m_create != nullptr; }
   // A new Direct3D object (one reference for the caller), or null when the library
   // or its entry point is missing or the runtime refuses the SDK version.
-  IDirect3D8* Create() const;
+  IDirect3D8* Create(UINT sdkVersion = kRendererSdkVersion) const;
 
  private:
   using CreateFunction = IDirect3D8*(WINAPI*)(UINT sdkVersion);

@@ -12,6 +12,6 @@ CD3D8Library::~CD3D8Library() {
   if (m_module != nullptr) FreeLibrary(m_module);
 }
 
-IDirect3D8* CD3D8Library::Create() const {
-  return m_create != nullptr ? m_create(D3D_SDK_VERSION) : nullptr;
+IDirect3D8* CD3D8Library::Create(UINT sdkVersion) const {
+  return m_create != nullptr ? m_create(sdkVersion) : nullptr;
 }

@@ -100,8 +100,8 @@ class CDrawer : public CDrawerBase, private IImageSource {
   void SetFixedStates();
   // Polls a lost device; true once it is usable again.
   bool Recover();
-  IDirect3DTexture8* CreateTextureFromFile(const char* name, unsigned mipLevels,
-                                           D3DFORMAT format, int width, int height);
+  IDirect3DTexture8* CreateTextureFromFile(const char* name, unsigned mipLevels, D3DFORMAT format,
+                                           int width, int height);
 
   void SetTransforms();
   bool FillGrid(const float* mask);
@@ -112,7 +112,7 @@ class CDrawer : public CDrawerBase, private IImageSource {
   void DrawClock();
   void SetOverlayStates();
 
-  CD3D8Library m_library;  // keeps d3d8.dll loaded while any object lives
+  CD3D8Library m_library;      // keeps d3d8.dll loaded while any object lives
   double m_currentTime = 0.0;  // application time of the frame being drawn, seconds
   double m_frameTime = 0.0;    // uncapped length of the last frame, seconds
   FpsCounter m_fps;            // the frame-rate overlay's last sample
@@ -131,13 +131,13 @@ class CDrawer : public CDrawerBase, private IImageSource {
   std::vector<uint16_t> m_appliedRamp;
 
   // The texture cache: parallel lists, entry i is one texture.
-  std::vector<std::string> m_cacheNames;              // as the caller passed them
+  std::vector<std::string> m_cacheNames;                 // as the caller passed them
   std::vector<CCom<IDirect3DTexture8>> m_cacheTextures;  // the only references
 
   CBitmapFont m_font;
   std::unique_ptr<CTransition> m_transition;
   CSlideshow m_slideshow;
-  int m_textureStages = 1;   // usable texture stages, at least 1
+  int m_textureStages = 1;    // usable texture stages, at least 1
   bool m_deviceLost = false;  // Present reported a lost device; drawing waits
   bool m_released = false;    // Shutdown ran
 };

@@ -10,11 +10,11 @@
 #include "render/bitmap_font.h"
 #include "render/screen_vertex.h"
 
-constexpr float kTextDepth = 0.001f;           // text lies in front of the grid
+constexpr float kTextDepth = 0.001f;             // text lies in front of the grid
 constexpr uint32_t kOverlayColour = 0xFFFFFFFF;  // opaque white
-constexpr float kFpsTextSize = 0.04f;          // glyph height, screen heights
+constexpr float kFpsTextSize = 0.04f;            // glyph height, screen heights
 constexpr float kClockTextSize = 0.1f;
-constexpr float kShortestFrameTime = 0.0001;   // seconds; caps the counter at 10000
+constexpr float kShortestFrameTime = 0.0001;  // seconds; caps the counter at 10000
 
 // The frame-rate counter's sample: the rate of one frame, taken at most about once a
 // second and held in between.

@@ -21,7 +21,7 @@ class CVertexRing {
   unsigned GetUsed() const { return m_used; }
 
  private:
-  unsigned m_capacity;       // vertices
-  unsigned m_used = 0;       // vertices handed out since the last discard
+  unsigned m_capacity;        // vertices
+  unsigned m_used = 0;        // vertices handed out since the last discard
   bool m_discardNext = true;  // the next lock discards
 };

@@ -27,3 +27,6 @@ class CSaverWnd {
 };
 
 constexpr char kSaverWindowClass[] = "Quillmark Window";
+// Outer size of the test mode's debug window, pixels.
+constexpr int kDebugWindowWidth = 640;
+constexpr int kDebugWindowHeight = 480;

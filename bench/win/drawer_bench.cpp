@@ -1,0 +1,145 @@
+// The renderer's frame times on a real device: a frame that starts a slideshow cycle
+// (and so decodes and uploads the next image) with 1080p and with 4K photos, and the
+// frame rate of ordinary frames in the 640 x 480 debug window without sleeping.
+//   drawer_bench WORKFOLDER
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/settings.h"
+#include "data/content_archive.h"
+#include "render/drawer.h"
+#include "tests/support/image_files.h"
+#include "tools/quillpack/product_writer.h"
+#include "ui/saver_wnd.h"
+
+namespace {
+// A photo-like picture: smooth gradients with fine detail, so the JPEG is as large
+// as a photo's and decoding costs what it would.
+std::string PhotoJpeg(int width, int height, int seed) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const auto r = static_cast<uint32_t>(128 + 100 * std::sin(x * 0.01 + seed));
+      const auto g = static_cast<uint32_t>(128 + 100 * std::cos(y * 0.013 + seed));
+      const auto b = static_cast<uint32_t>((x * 7 + y * 13 + seed * 31) & 0xFF);
+      pixels[static_cast<size_t>(y) * width + x] = 0xFF000000u | r << 16 | g << 8 | b;
+    }
+  JpegOptions options;
+  options.quality = 90;
+  const std::vector<uint8_t> bytes = EncodeJpeg(pixels, width, height, options);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::string BlockFont() {
+  std::string text = "<charset>";
+  for (int code = 0x20; code <= 0x7E; ++code) {
+    char line[48];
+    std::snprintf(line, sizeof line, "<ch%02X>0 0 1 1</ch%02X>", code, code);
+    text += line;
+  }
+  return text + "</charset>";
+}
+
+bool WriteProduct(const std::string& path, int width, int height) {
+  const std::string engine(4096, 'E');
+  CProductWriter writer;
+  if (!writer.Begin(path, engine.data(), engine.size())) return false;
+  const std::string config =
+      "<ini><Screensaver><Title>Bench</Title><Version>1</Version><Year>2026</Year>"
+      "<Company>QuillSaver Bench</Company></Screensaver></ini>";
+  const std::string font = BlockFont();
+  bool ok = writer.AddEntry("config/config.xml", config.data(), config.size()) &&
+            writer.AddEntry("fonts/basic.font", font.data(), font.size());
+  for (int i = 0; ok && i < 3; ++i) {
+    const std::string photo = PhotoJpeg(width, height, i);
+    ok = writer.AddEntry("images/" + std::to_string(i) + ".jpg", photo.data(), photo.size());
+  }
+  return ok && writer.Commit();
+}
+
+double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / frequency.QuadPart;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Frames that each start a new cycle: the clock jumps past the cycle's end.
+double CycleStartFrameMs(HWND window, const std::string& product) {
+  OpenContentArchive(product.c_str());
+  CDrawer drawer;
+  if (!drawer.Init(window, false)) return -1.0;
+  double now = 0.0;
+  drawer.SetFrameClock(now, 0.02);
+  drawer.Frame();  // the first cycle loads two images
+  std::vector<double> times;
+  for (int i = 0; i < 7; ++i) {
+    now += g_settings.KeepTime + g_settings.TransitionTime + 0.01;
+    drawer.SetFrameClock(now, 0.02);
+    LARGE_INTEGER a, b;
+    QueryPerformanceCounter(&a);
+    drawer.Frame();
+    QueryPerformanceCounter(&b);
+    times.push_back(Milliseconds(a, b));
+  }
+  return Median(times);
+}
+
+double FramesPerSecond(HWND window, const std::string& product) {
+  OpenContentArchive(product.c_str());
+  CDrawer drawer;
+  if (!drawer.Init(window, false)) return -1.0;
+  LARGE_INTEGER start, now;
+  QueryPerformanceCounter(&start);
+  int frames = 0;
+  double elapsed = 0.0;
+  while (elapsed < 3000.0) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    // Within one cycle's keep and transition, as most frames are.
+    drawer.SetFrameClock(1.0 + std::fmod(elapsed / 1000.0, 5.0), 0.016);
+    drawer.Frame();
+    ++frames;
+    QueryPerformanceCounter(&now);
+    elapsed = Milliseconds(start, now);
+  }
+  return frames * 1000.0 / elapsed;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string folder = argc > 1 ? argv[1] : ".";
+  SetDefaults();
+  g_settings.ShowTime = 1;
+  g_settings.FPS = 1;
+  CSaverWnd window;
+  if (!window.Create(GetModuleHandleA(nullptr), 1)) return 1;
+  const struct {
+    const char* name;
+    int width, height;
+  } sizes[] = {{"1080p", 1920, 1080}, {"4K", 3840, 2160}};
+  std::string first;
+  for (const auto& size : sizes) {
+    const std::string product = folder + "\\drawer-bench-" + size.name + ".scr";
+    if (!WriteProduct(product, size.width, size.height)) return 1;
+    if (first.empty()) first = product;
+    std::printf("frame starting a cycle, %s photos: median %.1f ms\n", size.name,
+                CycleStartFrameMs(window.GetHandle(), product));
+  }
+  std::printf("frames per second in the 640x480 window, no sleep, clock and counter: %.1f\n",
+              FramesPerSecond(window.GetHandle(), first));
+  g_settings.ShowTime = 0;
+  g_settings.FPS = 0;
+  std::printf("frames per second in the 640x480 window, no sleep, no overlays: %.1f\n",
+              FramesPerSecond(window.GetHandle(), first));
+  return 0;
+}

@@ -1,0 +1,266 @@
+// The renderer on a real Direct3D 8 device under Wine: what the composite, the
+// overlays and the texture cache put into the back buffer, read back pixel by pixel,
+// and recovery from a lost device.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "base/settings.h"
+#include "data/content_archive.h"
+#include "render/drawer.h"
+#include "render/grid_mesh.h"
+#include "render/transition.h"
+#include "tests/support/product_fixture.h"
+#include "tests/win/support/saver_harness.h"
+#include "tests/win/support/slideshow_content.h"
+#include "ui/saver_wnd.h"
+
+namespace {
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+constexpr int kTolerance = 24;  // per channel: JPEG and filtering blur the edges a little
+
+bool ColourNear(uint32_t actual, uint32_t expected) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int a = static_cast<int>((actual >> shift) & 0xFF);
+    const int e = static_cast<int>((expected >> shift) & 0xFF);
+    if (std::abs(a - e) > kTolerance) return false;
+  }
+  return true;
+}
+
+// The back buffer copied into system memory (GetFrontBuffer reads black under Wine).
+struct BackBuffer {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  // The pixel at a fraction of the width and height.
+  uint32_t At(double fx, double fy) const {
+    const int x = static_cast<int>(fx * (width - 1));
+    const int y = static_cast<int>(fy * (height - 1));
+    return pixels[static_cast<size_t>(y) * width + x] & 0xFFFFFF;
+  }
+};
+
+void ReadBackBuffer(IDirect3DDevice8* device, BackBuffer* out) {
+  CCom<IDirect3DSurface8> back;
+  ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  D3DSURFACE_DESC desc{};
+  ASSERT_EQ(back->GetDesc(&desc), D3D_OK);
+  ASSERT_TRUE(desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_A8R8G8B8) << desc.Format;
+  CCom<IDirect3DSurface8> copy;
+  ASSERT_EQ(device->CreateImageSurface(desc.Width, desc.Height, desc.Format, &copy), D3D_OK);
+  ASSERT_EQ(device->CopyRects(back.Get(), nullptr, 0, copy.Get(), nullptr), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  out->width = static_cast<int>(desc.Width);
+  out->height = static_cast<int>(desc.Height);
+  out->pixels.resize(static_cast<size_t>(out->width) * out->height);
+  for (int y = 0; y < out->height; ++y)
+    std::memcpy(&out->pixels[static_cast<size_t>(y) * out->width],
+                static_cast<const char*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch,
+                out->width * sizeof(uint32_t));
+  copy->UnlockRect();
+}
+
+std::string g_productPath;
+
+class DrawerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::vector<ContentEntry> content =
+        SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed, kGreen, kBlue});
+    content.push_back({"textures/wide.jpg", SolidJpeg(kWhite, 600, 300)});
+    g_productPath = (FixtureFolder("drawer") / "drawer.scr").string();
+    std::string error;
+    ASSERT_TRUE(WriteProductFile(g_productPath, FakeEngine(4096), content, &error)) << error;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(OpenContentArchive(g_productPath.c_str()));
+    SetDefaults();
+    g_settings.ShowTime = 0;
+    ASSERT_TRUE(m_window.Create(GetModuleHandleA(nullptr), 1));
+  }
+  void TearDown() override {
+    m_drawer.reset();
+    m_window.Destroy();
+    CloseContentArchive();
+  }
+
+  // Draws current and next blended by effect 0 at progress p, and reads it back.
+  void DrawWipe(float p, const char* current, const char* next, BackBuffer* out) {
+    CCom<IDirect3DTexture8> a(m_drawer->LoadImageTexture(current));
+    CCom<IDirect3DTexture8> b(m_drawer->LoadImageTexture(next));
+    ASSERT_TRUE(a && b);
+    CTransition transition(kGridColumns, kGridRows);
+    ASSERT_TRUE(transition.SetEffect(0, 0.5f, 0.5f));
+    ASSERT_TRUE(m_drawer->DrawScene(a.Get(), b.Get(), transition.ComputeMask(p)));
+    ReadBackBuffer(m_drawer->GetDevice(), out);
+  }
+
+  CSaverWnd m_window;
+  std::unique_ptr<CDrawer> m_drawer = std::make_unique<CDrawer>();
+};
+}  // namespace
+
+TEST_F(DrawerTest, TheCompositeShowsEachImageWhereTheMaskSaysInOneAndTwoPasses) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  // The sanity check first: the device cleared and drew at all.
+  BackBuffer image;
+  DrawWipe(0.0f, "images/0.jpg", "images/1.jpg", &image);
+  ASSERT_TRUE(ColourNear(image.At(0.5, 0.5), kRed)) << std::hex << image.At(0.5, 0.5);
+
+  // A window smaller than the screen gets a back buffer of its client size, and the
+  // whole image is stretched over it.
+  RECT client{};
+  GetClientRect(m_window.GetHandle(), &client);
+  EXPECT_EQ(image.width, client.right);
+  EXPECT_EQ(image.height, client.bottom);
+  EXPECT_LT(image.width, GetSystemMetrics(SM_CXSCREEN));
+
+  const int deviceStages = m_drawer->GetTextureStages();
+  EXPECT_GE(deviceStages, 1);
+  const struct {
+    float p;
+    uint32_t left, right;  // colours at a quarter and three quarters of the width
+  } cases[] = {
+      {0.0f, kRed, kRed},
+      {0.5f, kGreen, kRed},
+      {1.0f, kGreen, kGreen},
+  };
+  for (int stages : {deviceStages, 1}) {
+    m_drawer->SetTextureStages(stages);
+    for (const auto& c : cases) {
+      DrawWipe(c.p, "images/0.jpg", "images/1.jpg", &image);
+      for (double y : {0.1, 0.5, 0.9}) {
+        EXPECT_TRUE(ColourNear(image.At(0.25, y), c.left))
+            << stages << " stages, p " << c.p << std::hex << ": " << image.At(0.25, y);
+        EXPECT_TRUE(ColourNear(image.At(0.75, y), c.right))
+            << stages << " stages, p " << c.p << std::hex << ": " << image.At(0.75, y);
+      }
+    }
+  }
+}
+
+TEST_F(DrawerTest, TheFrameRateCounterIsTopLeftAndTheClockBottomRight) {
+  g_settings.FPS = 1;
+  g_settings.ShowTime = 1;
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  // At 5 s the clock stands in its first corner, the bottom right.
+  m_drawer->SetFrameClock(5.0, 0.02);
+  BackBuffer image;
+  DrawWipe(0.0f, "images/2.jpg", "images/2.jpg", &image);
+  // Every glyph of the test font is a white block: "FPS:50.00" is 9 x 0.04 wide and
+  // 0.04 high; the clock (7 characters, 0.1 each) ends at 0.98 from 0.9 down.
+  const struct {
+    double x, y;
+    uint32_t colour;
+  } samples[] = {
+      {0.02, 0.02, kWhite}, {0.3, 0.02, kWhite},  {0.5, 0.02, kBlue},
+      {0.1, 0.1, kBlue},    {0.95, 0.95, kWhite}, {0.35, 0.95, kWhite},
+      {0.99, 0.95, kBlue},  {0.1, 0.95, kBlue},   {0.5, 0.5, kBlue},
+  };
+  for (const auto& s : samples)
+    EXPECT_TRUE(ColourNear(image.At(s.x, s.y), s.colour))
+        << s.x << "," << s.y << std::hex << ": " << image.At(s.x, s.y);
+}
+
+TEST_F(DrawerTest, TheTextureCacheIgnoresCaseNeverCachesFailuresAndSizesFromTheCaps) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  const size_t cached = m_drawer->GetCachedTextureCount();
+  EXPECT_EQ(cached, 2u);  // the font's texture and the default texture
+
+  IDirect3DTexture8* first = m_drawer->LoadTexture("Textures/Wide.JPG", 0, D3DFMT_UNKNOWN);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(m_drawer->LoadTexture("textures/wide.jpg", 1, D3DFMT_A8R8G8B8), first);
+  EXPECT_EQ(m_drawer->GetCachedTextureCount(), cached + 1);
+  for (int attempt = 0; attempt < 2; ++attempt)
+    EXPECT_EQ(m_drawer->LoadTexture("textures/absent.jpg", 0, D3DFMT_UNKNOWN), nullptr);
+  EXPECT_EQ(m_drawer->GetCachedTextureCount(), cached + 1);
+
+  // Power-of-two sides only when the device asks for them; a full mip chain.
+  D3DCAPS8 caps{};
+  m_drawer->GetDevice()->GetDeviceCaps(&caps);
+  const bool powerOfTwo = (caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0;
+  D3DSURFACE_DESC top{};
+  ASSERT_EQ(first->GetLevelDesc(0, &top), D3D_OK);
+  EXPECT_EQ(top.Width, powerOfTwo ? 1024u : 600u);
+  EXPECT_EQ(top.Height, powerOfTwo ? 512u : 300u);
+  EXPECT_EQ(top.Format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(first->GetLevelCount(), powerOfTwo ? 11u : 10u);
+}
+
+TEST_F(DrawerTest, ShutdownTwiceReleasesEverythingOnce) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  m_drawer->Frame();
+  m_drawer->Frame();  // two images are loaded, a cycle has begun
+  EXPECT_EQ(m_drawer->GetImageCount(), 3);
+  IDirect3DDevice8* device = m_drawer->GetDevice();
+  device->AddRef();
+  m_drawer->Shutdown();
+  m_drawer->Shutdown();
+  EXPECT_EQ(m_drawer->GetCachedTextureCount(), 0u);
+  EXPECT_EQ(m_drawer->GetDevice(), nullptr);
+  // Ours is the last reference: every texture, surface and buffer made from the
+  // device was released, and none twice (that would have freed the device early).
+  EXPECT_EQ(device->Release(), 0u);
+}
+
+TEST_F(DrawerTest, InitFailsWithoutTheFontDescriptionAndAppliesTheBrightnessRamp) {
+  g_settings.Brightness = 50;
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  // Wine ignores the ramp (GetGammaRamp reads zeros), so check what was handed over.
+  const std::vector<uint16_t>& ramp = m_drawer->GetAppliedGammaRamp();
+  ASSERT_EQ(ramp.size(), 256u);
+  EXPECT_EQ(ramp[1], 128);
+  EXPECT_EQ(ramp[255], 32640);
+
+  std::vector<ContentEntry> noFont =
+      Without(SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed}), {"fonts/basic.font"});
+  const std::string path = (FixtureFolder("no-font") / "no-font.scr").string();
+  std::string error;
+  ASSERT_TRUE(WriteProductFile(path, FakeEngine(4096), noFont, &error)) << error;
+  ASSERT_TRUE(OpenContentArchive(path.c_str()));
+  CDrawer withoutFont;
+  EXPECT_FALSE(withoutFont.Init(m_window.GetHandle(), false));
+}
+
+TEST_F(DrawerTest, ALostFullScreenDeviceIsResetAndDrawsAgain) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), true));
+  m_drawer->SetFrameClock(0.5, 0.02);
+  m_drawer->Frame();
+  ASSERT_FALSE(m_drawer->IsDeviceLost());
+
+  // Another window taking the foreground from a full-screen device makes it lost
+  // (as minimising its focus window or a display-mode change does).
+  SetForegroundWindow(m_window.GetHandle());
+  SetForegroundWindow(GetDesktopWindow());
+  const bool lost = WaitUntil(
+      [&] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        m_drawer->Frame();
+        return m_drawer->IsDeviceLost();
+      },
+      5000);
+  ASSERT_TRUE(lost);
+
+  // Back in front, the device is reset on a later frame and shows the slideshow.
+  SetForegroundWindow(m_window.GetHandle());
+  ShowWindow(m_window.GetHandle(), SW_RESTORE);
+  const bool recovered = WaitUntil(
+      [&] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        m_drawer->Frame();
+        return !m_drawer->IsDeviceLost();
+      },
+      10000);
+  ASSERT_TRUE(recovered);
+  BackBuffer image;
+  DrawWipe(1.0f, "images/2.jpg", "images/1.jpg", &image);
+  EXPECT_TRUE(ColourNear(image.At(0.5, 0.5), kGreen)) << std::hex << image.At(0.5, 0.5);
+  EXPECT_EQ(image.width, 1024);
+}
