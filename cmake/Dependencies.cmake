@@ -1,5 +1,6 @@
 # Finds or builds the third-party libraries: zlib, minizip (with decryption),
-# libjpeg-turbo, the stb headers, GoogleTest and Google Benchmark. Everything comes
+# libjpeg-turbo with its TurboJPEG API, libexif, the stb headers, GoogleTest and
+# Google Benchmark. Everything comes
 # from Debian packages; sources are unpacked into a cache under build/ and reused.
 
 set(QUILL_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps" CACHE PATH "Cache of unpacked sources and cross-built libraries")
@@ -78,10 +79,11 @@ if(WIN32)
 endif()
 set_target_properties(quill_minizip PROPERTIES POSITION_INDEPENDENT_CODE ON)
 
-# libjpeg-turbo
+# libjpeg-turbo, with the TurboJPEG API that quillpack's lossless transforms use.
 if(CMAKE_CROSSCOMPILING)
   set(jpeg_prefix "${QUILL_DEPS_DIR}/mingw-libjpeg-turbo")
-  if(NOT EXISTS "${jpeg_prefix}/lib/libjpeg.a")
+  # A cache made before TurboJPEG was part of the build lacks libturbojpeg.a.
+  if(NOT EXISTS "${jpeg_prefix}/lib/libjpeg.a" OR NOT EXISTS "${jpeg_prefix}/lib/libturbojpeg.a")
     quill_fetch_source(libjpeg-turbo jpeg_source)
     quill_build_dependency(libjpeg-turbo-mingw
       SOURCE ${jpeg_source}
@@ -89,15 +91,57 @@ if(CMAKE_CROSSCOMPILING)
       ARGS -G Ninja
         -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=${jpeg_prefix}
-        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON
+        -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON -DWITH_SIMD=ON
         -DCMAKE_ASM_NASM_COMPILER=nasm)
   endif()
   add_library(JPEG::JPEG STATIC IMPORTED)
   set_target_properties(JPEG::JPEG PROPERTIES
     IMPORTED_LOCATION "${jpeg_prefix}/lib/libjpeg.a"
     INTERFACE_INCLUDE_DIRECTORIES "${jpeg_prefix}/include")
+  add_library(quill_turbojpeg STATIC IMPORTED)
+  set_target_properties(quill_turbojpeg PROPERTIES
+    IMPORTED_LOCATION "${jpeg_prefix}/lib/libturbojpeg.a"
+    INTERFACE_INCLUDE_DIRECTORIES "${jpeg_prefix}/include")
 else()
   find_package(JPEG REQUIRED)
+  find_path(QUILL_TURBOJPEG_INCLUDE_DIR turbojpeg.h)
+  find_library(QUILL_TURBOJPEG_LIBRARY turbojpeg)
+  if(NOT QUILL_TURBOJPEG_INCLUDE_DIR OR NOT QUILL_TURBOJPEG_LIBRARY)
+    message(FATAL_ERROR "TurboJPEG not found (libturbojpeg0-dev)")
+  endif()
+  add_library(quill_turbojpeg UNKNOWN IMPORTED)
+  set_target_properties(quill_turbojpeg PROPERTIES
+    IMPORTED_LOCATION "${QUILL_TURBOJPEG_LIBRARY}"
+    INTERFACE_INCLUDE_DIRECTORIES "${QUILL_TURBOJPEG_INCLUDE_DIR}")
+endif()
+
+# libexif: the system library natively. For MinGW its Debian source package is
+# compiled here directly, as minizip is: the package ships no configure script, and
+# the two headers configure would write are one line each.
+if(CMAKE_CROSSCOMPILING)
+  quill_fetch_source(libexif exif_source)
+  set(exif_out "${CMAKE_BINARY_DIR}/libexif")
+  file(MAKE_DIRECTORY "${exif_out}/libexif")
+  file(WRITE "${exif_out}/config.h.tmp"
+       "#define GETTEXT_PACKAGE \"libexif-12\"\n#define LOCALEDIR \"\"\n")
+  configure_file("${exif_out}/config.h.tmp" "${exif_out}/config.h" COPYONLY)
+  file(WRITE "${exif_out}/libexif/_stdint.h.tmp" "#include <stdint.h>\n")
+  configure_file("${exif_out}/libexif/_stdint.h.tmp" "${exif_out}/libexif/_stdint.h" COPYONLY)
+  file(GLOB_RECURSE exif_sources "${exif_source}/libexif/*.c")
+  add_library(quill_exif STATIC ${exif_sources})
+  target_include_directories(quill_exif PRIVATE ${exif_out} ${exif_source}/libexif)
+  target_include_directories(quill_exif SYSTEM PUBLIC ${exif_out} ${exif_source})
+  target_compile_options(quill_exif PRIVATE -w)
+else()
+  find_path(QUILL_EXIF_INCLUDE_DIR libexif/exif-data.h)
+  find_library(QUILL_EXIF_LIBRARY exif)
+  if(NOT QUILL_EXIF_INCLUDE_DIR OR NOT QUILL_EXIF_LIBRARY)
+    message(FATAL_ERROR "libexif not found (libexif-dev)")
+  endif()
+  add_library(quill_exif UNKNOWN IMPORTED)
+  set_target_properties(quill_exif PROPERTIES
+    IMPORTED_LOCATION "${QUILL_EXIF_LIBRARY}"
+    INTERFACE_INCLUDE_DIRECTORIES "${QUILL_EXIF_INCLUDE_DIR}")
 endif()
 
 # stb: header-only; the implementation is compiled in our own sources.

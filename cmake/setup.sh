@@ -14,6 +14,7 @@ packages=(
   mingw-w64 wine wine64 xvfb xauth x11-utils imagemagick nasm dpkg-dev
   zlib1g-dev libjpeg62-turbo-dev libstb-dev libgtest-dev libgmock-dev googletest
   libbenchmark-dev libz-mingw-w64-dev fonts-dejavu-core libgl1-mesa-dri
+  libturbojpeg0-dev libexif-dev nsis
 )
 
 as_root() {
@@ -26,7 +27,7 @@ for p in "${packages[@]}"; do
   [ "$status" = "installed" ] || missing+=("$p")
 done
 
-# The MinGW libjpeg-turbo is built from Debian's source package, so apt needs a
+# The MinGW libjpeg-turbo and libexif are built from Debian's source packages, so apt needs a
 # deb-src entry. It is derived from whatever Debian source the machine already uses.
 # Sets added_deb_src=1 when it wrote one. Runs outside any && chain so that set -e
 # stops the script on a failed copy.

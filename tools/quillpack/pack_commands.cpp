@@ -3,13 +3,27 @@
 #include "tools/quillpack/pack_commands.h"
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
+#include <iostream>
+#include <map>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "data/content_archive.h"
 #include "tools/quillpack/content_check.h"
 #include "tools/quillpack/content_folder.h"
+#include "tools/quillpack/content_maker.h"
+#include "tools/quillpack/installer_maker.h"
+#include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/product_writer.h"
 
 namespace {
@@ -20,11 +34,24 @@ constexpr int kExitUsage = 2;
 
 const char kUsage[] =
     "usage:\n"
+    "  quillpack new PHOTO... -o CONTENT_DIR --title T --company C [--year Y]\n"
+    "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
+    "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
     "  quillpack check CONTENT_DIR\n"
     "  quillpack list PRODUCT.scr\n"
     "  quillpack extract PRODUCT.scr -o DIR\n"
     "\n"
+    "new      makes a complete content folder from photos (files, and folders read in\n"
+    "         natural name order; -r reads their subfolders too): upright baseline\n"
+    "         JPEGs no longer than --max-side (default 3840) pixels, kept byte for\n"
+    "         byte where they already are; four splash pictures; the bitmap font\n"
+    "         (default DejaVu Sans, Arial on Windows); config/config.xml in\n"
+    "         Windows-1252 (Year defaults to this year, Version to 1.0).\n"
+    "installer  makes a 64-bit Windows installer of PRODUCT.scr with NSIS's makensis\n"
+    "         (QUILL_MAKENSIS names another): per user, no administrator rights; it\n"
+    "         makes the product the current screensaver and its uninstaller puts the\n"
+    "         previous one back.\n"
     "build    checks CONTENT_DIR, then writes PRODUCT.scr: the engine's bytes, every file\n"
     "         of CONTENT_DIR as an encrypted ZIP entry named by its relative path, and the\n"
     "         trailer. Errors stop the build; warnings do not. The product is written\n"
@@ -52,7 +79,15 @@ struct CommandLine {
   std::vector<std::string> operands;
   std::string output;  // -o
   bool hasOutput = false;
+  std::map<std::string, std::string> options;  // "--title" -> value, "-r" -> ""
 };
+
+// Options of "new" that take a value, and those that stand alone.
+bool TakesValue(const std::string& arg) {
+  return arg == "--title" || arg == "--company" || arg == "--year" || arg == "--version" ||
+         arg == "--font" || arg == "--max-side";
+}
+bool IsFlag(const std::string& arg) { return arg == "-r" || arg == "--force"; }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::ostream& err) {
   for (size_t i = 0; i < args.size(); ++i) {
@@ -64,6 +99,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       }
       line->output = args[++i];
       line->hasOutput = true;
+    } else if (TakesValue(arg) || IsFlag(arg)) {
+      if (line->options.count(arg) != 0 || (TakesValue(arg) && i + 1 >= args.size())) {
+        err << "quillpack: " << arg << (IsFlag(arg) ? " given twice\n" : " needs one value\n");
+        return false;
+      }
+      line->options[arg] = TakesValue(arg) ? args[++i] : "";
     } else if (line->command.empty()) {
       line->command = arg;
     } else {
@@ -265,6 +306,69 @@ int Extract(const CommandLine& line, std::ostream& out, std::ostream& err) {
   return failures == 0 ? kExitOk : kExitFailure;
 }
 
+std::string ThisYear() {
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  return std::to_string(local != nullptr ? local->tm_year + 1900 : 2026);
+}
+
+bool StderrIsTerminal(const std::ostream& err) {
+  if (&err != &std::cerr) return false;
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  const auto option = [&line](const char* name, const std::string& fallback) {
+    const auto it = line.options.find(name);
+    return it != line.options.end() ? it->second : fallback;
+  };
+  if (line.operands.empty() || !line.hasOutput || option("--title", "").empty() ||
+      option("--company", "").empty()) {
+    err << "quillpack: new needs PHOTO... -o CONTENT_DIR --title T --company C\n";
+    return kExitUsage;
+  }
+  NewContentOptions options;
+  options.photos = line.operands;
+  options.output = std::filesystem::u8path(line.output);
+  options.identity = {option("--title", ""), option("--version", "1.0"),
+                      option("--year", ThisYear()), option("--company", "")};
+  options.font = std::filesystem::u8path(option("--font", DefaultFontPath().u8string()));
+  const std::string maxSide = option("--max-side", std::to_string(kDefaultMaxSide));
+  char* end = nullptr;
+  const long side = std::strtol(maxSide.c_str(), &end, 10);
+  if (maxSide.empty() || *end != '\0' || side < kMinMaxSide || side > kMaxMaxSide) {
+    err << "quillpack: --max-side takes a number of pixels from " << kMinMaxSide << " to "
+        << kMaxMaxSide << '\n';
+    return kExitUsage;
+  }
+  options.maxSide = static_cast<int>(side);
+  options.recursive = line.options.count("-r") != 0;
+  options.force = line.options.count("--force") != 0;
+  options.progress = StderrIsTerminal(err);
+  CContentMaker maker(options, out, err);
+  return maker.Run() ? kExitOk : kExitFailure;
+}
+
+int Installer(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.operands.size() != 1 || !line.hasOutput) {
+    err << "quillpack: installer needs PRODUCT.scr -o INSTALLER.exe\n";
+    return kExitUsage;
+  }
+  CInstallerMaker maker;
+  if (!maker.Make(std::filesystem::u8path(line.operands[0]),
+                  std::filesystem::u8path(line.output))) {
+    err << maker.GetToolOutput();
+    err << "error: " << maker.GetError() << '\n';
+    return kExitFailure;
+  }
+  out << line.output << ": installer of " << line.operands[0] << '\n';
+  return kExitOk;
+}
+
 bool IsReservedDeviceName(const std::string& component) {
   std::string base = component.substr(0, component.find('.'));
   for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -304,6 +408,12 @@ bool SafeEntryPath(const std::string& name, std::filesystem::path* relative) {
 int RunQuillpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CommandLine line;
   if (!ParseCommandLine(args, &line, err)) return kExitUsage;
+  if (line.command != "new" && !line.options.empty()) {
+    err << "quillpack: " << line.options.begin()->first << " belongs to the new command\n";
+    return kExitUsage;
+  }
+  if (line.command == "new") return New(line, out, err);
+  if (line.command == "installer") return Installer(line, out, err);
   if (line.command == "build") return Build(line, out, err);
   if (line.command == "check") return Check(line, out, err);
   if (line.command == "list") return List(line, out, err);

@@ -150,6 +150,21 @@ bool ReadRegistryDword(const std::string& key, const char* name, DWORD* value, D
   return result == ERROR_SUCCESS;
 }
 
+bool ReadRegistryString(const std::string& key, const char* name, std::string* value) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    return false;
+  char text[1024] = {};
+  DWORD size = sizeof text - 1;
+  DWORD type = 0;
+  const LONG result =
+      RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(handle);
+  if (result != ERROR_SUCCESS || type != REG_SZ) return false;
+  *value = text;
+  return true;
+}
+
 bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, const void* data,
                         DWORD size) {
   HKEY handle = nullptr;
@@ -172,32 +187,8 @@ bool RegistryKeyExists(const std::string& key) {
 }
 
 ScreenImage CaptureScreen() {
-  ScreenImage image;
-  image.width = GetSystemMetrics(SM_CXSCREEN);
-  image.height = GetSystemMetrics(SM_CYSCREEN);
-  image.pixels.assign(static_cast<size_t>(image.width) * image.height, 0);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = image.width;
-  info.bmiHeader.biHeight = -image.height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, image.width, image.height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::memcpy(image.pixels.data(), bits, image.pixels.size() * sizeof(uint32_t));
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return image;
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return CaptureScreenRect(screen);
 }
 
 bool SaveBitmap(const ScreenImage& image, const std::string& path) {
@@ -240,6 +231,98 @@ std::string ScreensaverPath() {
 std::string ScratchFolder() {
   const char* value = std::getenv("QUILL_SCRATCH");
   return value != nullptr ? value : ".";
+}
+
+namespace {
+ScreenImage CaptureFromDc(HDC source, int left, int top, int width, int height) {
+  ScreenImage image;
+  image.width = width;
+  image.height = height;
+  image.pixels.assign(static_cast<size_t>(width) * height, 0);
+  HDC memory = CreateCompatibleDC(source);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY);
+    GdiFlush();
+    std::memcpy(image.pixels.data(), bits, image.pixels.size() * sizeof(uint32_t));
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  return image;
+}
+}  // namespace
+
+ScreenImage CaptureClient(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  ScreenImage image = CaptureFromDc(dc, 0, 0, client.right, client.bottom);
+  ReleaseDC(window, dc);
+  return image;
+}
+
+ScreenImage CaptureScreenRect(const RECT& rect) {
+  HDC screen = GetDC(nullptr);
+  ScreenImage image =
+      CaptureFromDc(screen, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+  ReleaseDC(nullptr, screen);
+  return image;
+}
+
+std::string SolidBitmapFile(int width, int height, uint32_t rgb) {
+  const int rowBytes = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + rowBytes * height;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+  std::string row(rowBytes, '\0');
+  for (int x = 0; x < width; ++x) {
+    row[x * 3 + 0] = static_cast<char>(rgb & 0xFF);
+    row[x * 3 + 1] = static_cast<char>((rgb >> 8) & 0xFF);
+    row[x * 3 + 2] = static_cast<char>((rgb >> 16) & 0xFF);
+  }
+  for (int y = 0; y < height; ++y) bytes += row;
+  return bytes;
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  return WaitUntil(
+      [&] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+          TranslateMessage(&message);
+          DispatchMessageA(&message);
+        }
+        return condition();
+      },
+      timeoutMs);
+}
+
+bool ColoursMatch(uint32_t a, uint32_t b, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int difference =
+        static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+    if (difference > tolerance || difference < -tolerance) return false;
+  }
+  return true;
 }
 
 std::vector<HWND> FindMessageBoxes(DWORD pid) { return FindWindows(pid, "#32770", nullptr); }

@@ -52,6 +52,8 @@ void SendKey(WORD virtualKey);
 
 // Registry values below HKEY_CURRENT_USER.
 bool ReadRegistryDword(const std::string& key, const char* name, DWORD* value, DWORD* type);
+// A REG_SZ value; false when the key or value is missing or holds another type.
+bool ReadRegistryString(const std::string& key, const char* name, std::string* value);
 bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, const void* data,
                         DWORD size);
 void DeleteRegistryTree(const std::string& key);
@@ -73,6 +75,19 @@ bool SaveBitmap(const ScreenImage& image, const std::string& path);
 std::string ScreensaverPath();
 // Folder for files the tests write, under the build tree (QUILL_SCRATCH).
 std::string ScratchFolder();
+
+// A window's client area as the window's own device context shows it, rows top to
+// bottom (a window of another process shows only what reached the screen).
+ScreenImage CaptureClient(HWND window);
+// A rectangle of the screen.
+ScreenImage CaptureScreenRect(const RECT& rect);
+// An uncompressed 24-bit BMP file of one colour (0xRRGGBB).
+std::string SolidBitmapFile(int width, int height, uint32_t rgb);
+// Dispatches this thread's messages until condition holds or timeoutMs pass; for tests
+// whose own windows receive messages sent by the program under test.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+// Channels of two 0xXXRRGGBB pixels differ by at most tolerance.
+bool ColoursMatch(uint32_t a, uint32_t b, int tolerance);
 
 // The message boxes (dialog windows) that process pid shows now.
 std::vector<HWND> FindMessageBoxes(DWORD pid);

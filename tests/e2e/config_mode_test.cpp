@@ -1,0 +1,192 @@
+// The settings dialog of the real screensaver (/c and no argument), driven through
+// its controls' own messages: what it shows, what OK stores, and that every other way
+// out stores nothing.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/splash_product.h"
+#include "tests/win/support/saver_harness.h"
+
+namespace {
+constexpr DWORD kStartTimeoutMs = 20000;
+constexpr DWORD kExitTimeoutMs = 10000;
+const char kCaption[] = "Dialog Test. Settings:";
+
+void StoreDword(const char* name, DWORD value) {
+  ASSERT_TRUE(WriteRegistryValue(kKey, name, REG_DWORD, &value, sizeof value));
+}
+
+DWORD Stored(const char* name) {
+  DWORD value = 0xFFFFFFFF, type = 0;
+  return ReadRegistryDword(kKey, name, &value, &type) ? value : 0xFFFFFFFF;
+}
+
+// One running dialog of the product.
+class CDialogRun {
+ public:
+  explicit CDialogRun(const std::string& arguments, const std::string& product = Product()) {
+    EXPECT_TRUE(m_saver.Start(product, arguments));
+    m_dialog = WaitForWindow(m_saver.Id(), "#32770", kCaption, kStartTimeoutMs);
+  }
+  HWND Dialog() const { return m_dialog; }
+  HWND Item(int id) const { return GetDlgItem(m_dialog, id); }
+  LRESULT Send(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return SendMessageA(Item(id), message, wParam, lParam);
+  }
+  // Moves a trackbar as a drag that ends there: new position, then the notification.
+  void Slide(int id, int position) const {
+    Send(id, TBM_SETPOS, TRUE, position);
+    SendMessageA(m_dialog, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
+                 reinterpret_cast<LPARAM>(Item(id)));
+  }
+  void Click(int id) const { Send(id, BM_CLICK); }
+  DWORD WaitForExit() {
+    DWORD exitCode = 0xFFFFFFFF;
+    EXPECT_TRUE(m_saver.WaitForExit(kExitTimeoutMs, &exitCode));
+    return exitCode;
+  }
+
+ private:
+  CTestProcess m_saver;
+  HWND m_dialog = nullptr;
+};
+
+// How a dialog ends without OK.
+enum class Way { CancelButton, Escape, CloseBox, DefaultsThenCancel };
+}  // namespace
+
+TEST(ConfigMode, ShowsTheProductAndTheAnimationAndStoresOnOk) {
+  DeleteRegistryTree(kKey);
+  StoreDword("Desktop", 0);
+  StoreDword("Brightness", 150);
+  StoreDword("Width", 1024);
+  StoreDword("Height", 768);
+  StoreDword("Depth", 32);
+  CDialogRun run("/c");
+  ASSERT_NE(run.Dialog(), nullptr);
+  EXPECT_EQ(WindowText(run.Item(1017)), "Dialog Test\r\nCopyright (c) 2026 QuillSaver E2E");
+  // The screen's own mode is always in the list; a drop-down list shows its text.
+  const LRESULT selection = run.Send(1008, CB_GETCURSEL);
+  EXPECT_NE(selection, CB_ERR);
+  EXPECT_EQ(WindowText(run.Item(1008)), "1024x768 32 bits");
+  EXPECT_TRUE(IsWindowEnabled(run.Item(1008)));
+
+  // The picture area on screen, sampled over two and a half seconds.
+  RECT picture{};
+  GetWindowRect(run.Item(1006), &picture);
+  Sleep(1000);
+  const ScreenImage early = CaptureScreenRect(picture);
+  Sleep(1500);
+  const ScreenImage late = CaptureScreenRect(picture);
+  RECT frame{};
+  GetWindowRect(run.Dialog(), &frame);
+  SaveBitmap(CaptureScreenRect(frame), ScratchFolder() + "\\settings-dialog.bmp");
+  int changed = 0;
+  for (size_t i = 0; i < early.pixels.size(); ++i)
+    changed += !ColoursMatch(early.pixels[i], late.pixels[i], 8);
+  EXPECT_GT(changed, static_cast<int>(early.pixels.size()) / 10) << "the animation stands still";
+
+  run.Slide(1041, 95);
+  EXPECT_EQ(run.Send(1041, TBM_GETPOS), 100);
+  EXPECT_EQ(WindowText(run.Item(1045)), "Screen Brightness [100%]");
+  run.Slide(1057, 7);
+  EXPECT_EQ(WindowText(run.Item(1056)), "Image Keep Time [7 sec]");
+  run.Click(1010);
+  EXPECT_FALSE(IsWindowEnabled(run.Item(1008)));
+  EXPECT_EQ(run.Send(1008, CB_GETCURSEL), selection);
+  run.Click(1044);
+  EXPECT_FALSE(IsWindowEnabled(run.Item(1047)));
+  EXPECT_FALSE(IsWindowVisible(run.Item(1049)));
+  EXPECT_FALSE(IsWindowVisible(run.Item(1015)));
+  run.Click(IDOK);
+  EXPECT_EQ(run.WaitForExit(), 0u);
+
+  const struct {
+    const char* name;
+    DWORD value;
+  } expected[] = {{"Brightness", 100}, {"KeepTime", 7}, {"Desktop", 1}, {"ShowTime", 0},
+                  {"Width", 1024},     {"Height", 768}, {"Depth", 32},  {"MusicVolume", 100}};
+  for (const auto& e : expected) EXPECT_EQ(Stored(e.name), e.value) << e.name;
+  DeleteRegistryTree(kKey);
+}
+
+TEST(ConfigMode, EveryWayButOkStoresNothing) {
+  const struct {
+    Way way;
+    const char* arguments;
+  } cases[] = {{Way::CancelButton, "/c"},
+               {Way::Escape, ""},
+               {Way::CloseBox, "/c:1234"},
+               {Way::DefaultsThenCancel, "/C"}};
+  for (const auto& c : cases) {
+    DeleteRegistryTree(kKey);
+    CDialogRun run(c.arguments);
+    ASSERT_NE(run.Dialog(), nullptr) << c.arguments;
+    run.Click(1012);
+    run.Slide(1041, 40);
+    switch (c.way) {
+      case Way::CancelButton:
+        run.Click(IDCANCEL);
+        break;
+      case Way::Escape:
+        PostMessageA(run.Item(IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+        break;
+      case Way::CloseBox:
+        PostMessageA(run.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+      case Way::DefaultsThenCancel:
+        run.Click(4);
+        EXPECT_EQ(WindowText(run.Item(1045)), "Screen Brightness [100%]");
+        EXPECT_EQ(run.Send(1012, BM_GETCHECK), BST_UNCHECKED);
+        run.Click(IDCANCEL);
+        break;
+    }
+    EXPECT_EQ(run.WaitForExit(), 0u) << c.arguments;
+    EXPECT_EQ(Stored("FPS"), 0xFFFFFFFF) << c.arguments;
+    EXPECT_EQ(Stored("Brightness"), 0xFFFFFFFF) << c.arguments;
+  }
+  DeleteRegistryTree(kKey);
+}
+
+TEST(ConfigMode, OutOfRangeValuesShowClampedAndAreKeptOnOk) {
+  DeleteRegistryTree(kKey);
+  StoreDword("Brightness", 250);
+  StoreDword("Width", 1234);
+  StoreDword("Height", 567);
+  StoreDword("Depth", 32);
+  StoreDword("Desktop", 0);
+  CDialogRun run("/c");
+  ASSERT_NE(run.Dialog(), nullptr);
+  EXPECT_EQ(run.Send(1041, TBM_GETPOS), 200);
+  EXPECT_EQ(WindowText(run.Item(1045)), "Screen Brightness [200%]");
+  EXPECT_EQ(run.Send(1008, CB_GETCURSEL), CB_ERR);
+  run.Click(IDOK);
+  EXPECT_EQ(run.WaitForExit(), 0u);
+  EXPECT_EQ(Stored("Brightness"), 250u);
+  EXPECT_EQ(Stored("Width"), 1234u);
+  EXPECT_EQ(Stored("Height"), 567u);
+  DeleteRegistryTree(kKey);
+}
+
+TEST(ConfigMode, MissingOrBrokenSplashPicturesStillShowTheDialog) {
+  const std::string good = SolidBitmapFile(40, 30, 0x808080);
+  const std::string broken = ProductWithSplashes(
+      "broken splashes.scr", {{"splash/splash1.bmp", good.substr(0, good.size() / 2)},
+                              {"splash/splash2.bmp", "BM and nothing else"},
+                              {"splash/splash3.bmp", "not a bitmap at all"}});
+  for (const std::string& product : {broken, ProductWithSplashes("no splashes.scr", {})}) {
+    DeleteRegistryTree(kKey);
+    CDialogRun run("/c", product);
+    ASSERT_NE(run.Dialog(), nullptr) << product;
+    Sleep(500);
+    run.Click(IDCANCEL);
+    EXPECT_EQ(run.WaitForExit(), 0u) << product;
+  }
+  DeleteRegistryTree(kKey);
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The product maker's workflow end to end: photos made here, then the native
+# quillpack's new, build and installer, then the installer checked under Wine by
+# installer_check.exe. Exit 77 (skipped) when the native quillpack is not built.
+#   kit_e2e.sh QUILLPACK ENGINE.scr CHECK.exe WINE_DIR SCRATCH
+set -euo pipefail
+quillpack=$1 engine=$2 check=$3 wine_dir=$4 scratch=$5
+if [ ! -x "$quillpack" ]; then
+  echo "kit_e2e: no native quillpack at $quillpack (build the native preset first)"
+  exit 77
+fi
+rm -rf "$scratch" && mkdir -p "$scratch/photos"
+cd "$scratch"
+# One colour in every kind of file the kit converts, so that whatever moment of the
+# slideshow the check captures shows that colour: baseline JPEGs copied as they are
+# (one portrait), a progressive one rewritten, a PNG re-encoded. (The EXIF turns are
+# checked pixel by pixel in the unit tests.)
+colour='#E07020'
+convert -size 1024x768 "xc:$colour" photos/1.jpg
+convert -size 800x600 "xc:$colour" -interlace JPEG photos/2.jpg
+convert -size 600x800 "xc:$colour" photos/3.jpg
+convert -size 640x480 "xc:$colour" photos/10.png
+export QUILL_KIT_COLOUR=E07020
+export QUILL_KIT_TITLE="Kit Harbour" QUILL_KIT_COMPANY="Quill Kit" QUILL_KIT_VERSION="2.5"
+export QUILL_KIT_PRODUCT="Kit Harbour.scr"
+"$quillpack" new photos -o content --title "$QUILL_KIT_TITLE" --company "$QUILL_KIT_COMPANY" \
+  --version "$QUILL_KIT_VERSION"
+"$quillpack" build content "$engine" -o "$QUILL_KIT_PRODUCT"
+"$quillpack" installer "$QUILL_KIT_PRODUCT" -o kit-harbour-installer.exe
+export QUILL_KIT_INSTALLER="Z:${scratch//\//\\}\\kit-harbour-installer.exe"
+exec "$(dirname "$0")/../../cmake/wine-run.sh" "$wine_dir" "$check"

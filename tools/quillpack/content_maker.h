@@ -1,0 +1,60 @@
+// "quillpack new": makes a complete content folder from a product maker's photos:
+// the slideshow images, splash pictures, bitmap font, default texture and
+// configuration. The folder is built beside its final name and renamed into place
+// only when complete, so a refusal leaves nothing behind.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tools/quillpack/product_identity.h"
+
+struct NewContentOptions {
+  std::vector<std::string> photos;  // files and folders, in the maker's order
+  std::filesystem::path output;     // the content folder to make
+  ProductIdentity identity;         // UTF-8, as typed
+  std::filesystem::path font;       // TrueType font of the bitmap font
+  int maxSide = 0;                  // longest side of an image, pixels
+  bool recursive = false;           // read subfolders too
+  bool force = false;               // replace an existing output folder
+  bool progress = false;            // draw a progress bar on `err` (a terminal)
+};
+
+class CContentMaker {
+ public:
+  CContentMaker(const NewContentOptions& options, std::ostream& out, std::ostream& err)
+      : m_options(options), m_out(out), m_err(err) {}
+
+  // Makes the folder; true when it is in place. Problems go to `err`, the summary
+  // line to `out`.
+  bool Run();
+
+ private:
+  struct Counts {
+    int taken = 0;
+    int copied = 0;
+    int transcoded = 0;
+    int reencoded = 0;
+    int rotated = 0;
+    int skipped = 0;
+  };
+
+  bool Error(const std::string& text);
+  bool ConvertPhotos(const std::vector<std::filesystem::path>& photos, Counts* counts);
+  bool WriteSplashes(int imageCount);
+  bool WriteFixedFiles(const ProductIdentity& ansi);
+  bool Write(const std::string& name, const std::string& bytes);
+  bool PutInPlace();
+  void ShowProgress(size_t done, size_t total);
+
+  const NewContentOptions& m_options;
+  std::ostream& m_out;
+  std::ostream& m_err;
+  std::filesystem::path m_staging;  // the folder being built
+};
+
+// The TrueType font used when none is given: DejaVu Sans where the build machine
+// has it, Arial on Windows.
+std::filesystem::path DefaultFontPath();
