@@ -5,25 +5,14 @@
 
 #include "data/xml_document.h"
 
-const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,
-                           const char* fallback) {
-  IXmlNode* ini = document.FindElement(document.GetRoot(), "ini");
-  if (ini == nullptr) return fallback;
-  IXmlNode* sectionNode = document.FindElement(ini, section);
-  if (sectionNode == nullptr) return fallback;
-  IXmlNode* node = document.FindElement(sectionNode, key);
-  if (node == nullptr) return fallback;
-  return node->GetText();
-}
-
 bool ReadProductConfig(const char* data, int size, ProductInfo& product) {
   XmlDocumentPtr document = CreateXmlDocument();
   if (!document) return false;
   if (!document->Parse(data, size)) return false;
-  product.Title = GetConfigValue(*document, "Screensaver", "Title", kMissingConfigValue);
-  product.Version = GetConfigValue(*document, "Screensaver", "Version", kMissingConfigValue);
-  product.Year = GetConfigValue(*document, "Screensaver", "Year", kMissingConfigValue);
-  product.Company = GetConfigValue(*document, "Screensaver", "Company", kMissingConfigValue);
+  product.Title = GetConfigValue(*document, kConfigSection, "Title", kMissingConfigValue);
+  product.Version = GetConfigValue(*document, kConfigSection, "Version", kMissingConfigValue);
+  product.Year = GetConfigValue(*document, kConfigSection, "Year", kMissingConfigValue);
+  product.Company = GetConfigValue(*document, kConfigSection, "Company", kMissingConfigValue);
   product.SettingsKey = "Software\\" + product.Company + "\\" + product.Title;
   return true;
 }

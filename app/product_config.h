@@ -5,18 +5,7 @@
 #include <string>
 
 #include "base/product_info.h"
-
-class IXmlDocument;
-
-// The archive entry that holds the configuration document.
-constexpr char kConfigEntryName[] = "config\\config.xml";
-// Value of an element the document does not have.
-constexpr char kMissingConfigValue[] = "***";
-
-// The text of <ini>/<section>/<key>, each found depth-first from the one before;
-// fallback when any of the three is missing.
-const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,
-                           const char* fallback);
+#include "data/content_layout.h"
 
 // Parses a configuration document into product; false (product unchanged) when the
 // document does not parse.

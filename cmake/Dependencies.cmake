@@ -5,6 +5,30 @@
 
 set(QUILL_DEPS_DIR "${CMAKE_SOURCE_DIR}/build/deps" CACHE PATH "Cache of unpacked sources and cross-built libraries")
 
+# quill_build_dependency(name SOURCE dir BINARY dir ARGS ...): configures, builds and
+# installs a third-party CMake project at configure time. It takes minutes, so one
+# line says so; what each step prints goes to QUILL_DEPS_DIR/name-STEP.log, and on
+# failure the log's path and its last lines are shown.
+function(quill_build_dependency name)
+  cmake_parse_arguments(arg "" "SOURCE;BINARY" "ARGS" ${ARGN})
+  message(STATUS "Building ${name} (once, a few minutes; logs: ${QUILL_DEPS_DIR}/${name}-*.log)")
+  file(MAKE_DIRECTORY "${QUILL_DEPS_DIR}")
+  foreach(step configure build)
+    set(log "${QUILL_DEPS_DIR}/${name}-${step}.log")
+    if(step STREQUAL "configure")
+      set(command ${CMAKE_COMMAND} -S ${arg_SOURCE} -B ${arg_BINARY} ${arg_ARGS})
+    else()
+      set(command ${CMAKE_COMMAND} --build ${arg_BINARY} --target install)
+    endif()
+    execute_process(COMMAND ${command} OUTPUT_FILE "${log}" ERROR_FILE "${log}" RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      execute_process(COMMAND tail -n 20 "${log}" OUTPUT_VARIABLE tail)
+      message(FATAL_ERROR "Building ${name} failed at the ${step} step (${rc}); the last lines of "
+                          "${log}:\n${tail}")
+    endif()
+  endforeach()
+endfunction()
+
 function(quill_fetch_source package out_var)
   execute_process(
     COMMAND ${CMAKE_SOURCE_DIR}/cmake/fetch-debian-source.sh ${package} ${QUILL_DEPS_DIR}/src
@@ -29,12 +53,23 @@ quill_fetch_source(zlib QUILL_ZLIB_SOURCE)
 set(minizip_src "${QUILL_ZLIB_SOURCE}/contrib/minizip")
 set(minizip_out "${CMAKE_BINARY_DIR}/minizip")
 file(MAKE_DIRECTORY "${minizip_out}")
+set(uncrypt_found FALSE)
 foreach(name ioapi.c ioapi.h unzip.c unzip.h zip.c zip.h crypt.h)
   file(READ "${minizip_src}/${name}" text)
-  string(REPLACE "#define NOUNCRYPT" "/* decryption enabled */" text "${text}")
+  string(FIND "${text}" "#define NOUNCRYPT" at)
+  if(NOT at EQUAL -1)
+    set(uncrypt_found TRUE)
+    string(REPLACE "#define NOUNCRYPT" "/* decryption enabled */" text "${text}")
+  endif()
   file(WRITE "${minizip_out}/${name}.tmp" "${text}")
   configure_file("${minizip_out}/${name}.tmp" "${minizip_out}/${name}" COPYONLY)
 endforeach()
+# Without the edit the library silently refuses every encrypted entry, and every
+# product with it; a source that no longer carries the definition needs a new look.
+if(NOT uncrypt_found)
+  message(FATAL_ERROR "minizip in ${minizip_src} has no '#define NOUNCRYPT' to remove: "
+                      "decryption could not be enabled")
+endif()
 add_library(quill_minizip STATIC ${minizip_out}/ioapi.c ${minizip_out}/unzip.c ${minizip_out}/zip.c)
 target_include_directories(quill_minizip SYSTEM PUBLIC ${minizip_out})
 target_link_libraries(quill_minizip PUBLIC ZLIB::ZLIB)
@@ -50,22 +85,14 @@ if(CMAKE_CROSSCOMPILING)
   # A cache made before TurboJPEG was part of the build lacks libturbojpeg.a.
   if(NOT EXISTS "${jpeg_prefix}/lib/libjpeg.a" OR NOT EXISTS "${jpeg_prefix}/lib/libturbojpeg.a")
     quill_fetch_source(libjpeg-turbo jpeg_source)
-    message(STATUS "Building libjpeg-turbo for MinGW (once) from ${jpeg_source}")
-    set(jpeg_build "${QUILL_DEPS_DIR}/mingw-libjpeg-turbo-build")
-    execute_process(
-      COMMAND ${CMAKE_COMMAND} -S ${jpeg_source} -B ${jpeg_build} -G Ninja
+    quill_build_dependency(libjpeg-turbo-mingw
+      SOURCE ${jpeg_source}
+      BINARY ${QUILL_DEPS_DIR}/mingw-libjpeg-turbo-build
+      ARGS -G Ninja
         -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=${jpeg_prefix}
         -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON -DWITH_SIMD=ON
-        -DCMAKE_ASM_NASM_COMPILER=nasm
-      RESULT_VARIABLE rc OUTPUT_QUIET)
-    if(rc EQUAL 0)
-      execute_process(COMMAND ${CMAKE_COMMAND} --build ${jpeg_build} --target install
-                      RESULT_VARIABLE rc OUTPUT_QUIET)
-    endif()
-    if(NOT rc EQUAL 0)
-      message(FATAL_ERROR "Building libjpeg-turbo for MinGW failed")
-    endif()
+        -DCMAKE_ASM_NASM_COMPILER=nasm)
   endif()
   add_library(JPEG::JPEG STATIC IMPORTED)
   set_target_properties(JPEG::JPEG PROPERTIES

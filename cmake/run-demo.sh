@@ -10,8 +10,10 @@ out=$(realpath -m "$2")
 arguments=${3:-/t}
 here=$(dirname "$0")
 mkdir -p "$out"
-export WINEPREFIX="$out/wine/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+export WINEPREFIX="$out/wine/prefix"
+# shellcheck source=cmake/wine-env.sh
+. "$here/wine-env.sh"
+wine=$QUILL_WINE
 seconds=${QUILL_DEMO_SECONDS:-15}
 
 settings() {

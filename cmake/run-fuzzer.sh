@@ -1,8 +1,27 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer target for a bounded time: the seed corpus is copied into a work
-# folder under the build tree so that new inputs never land in the repository.
+# folder under the build tree so that new inputs never land in the repository, and
+# any crash, leak or time-out input is written to WORK-artifacts/ and its path printed.
+#   run-fuzzer.sh FUZZER WORK SEEDS SECONDS
 set -euo pipefail
 fuzzer=$1 work=$2 seeds=$3 seconds=$4
-mkdir -p "$work"
+artifacts="$work-artifacts"
+mkdir -p "$work" "$artifacts"
 cp -n "$seeds"/* "$work"/ 2>/dev/null || true
-exec "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$work"
+# Artifacts from an earlier run would be reported again as this run's findings.
+before=$(mktemp)
+trap 'rm -f "$before"' EXIT
+ls -1 "$artifacts" >"$before"
+rc=0
+"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  -artifact_prefix="$artifacts/" "$work" || rc=$?
+found=0
+while IFS= read -r name; do
+  grep -qxF "$name" "$before" && continue
+  echo "run-fuzzer: $(basename "$fuzzer") found an input: $artifacts/$name" >&2
+  found=1
+done < <(ls -1 "$artifacts")
+if [ "$rc" -ne 0 ] && [ "$found" -eq 0 ]; then
+  echo "run-fuzzer: $(basename "$fuzzer") failed (exit code $rc) without writing an input" >&2
+fi
+exit "$rc"

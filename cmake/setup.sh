@@ -3,8 +3,14 @@
 # everything present it only checks the package database and returns in seconds.
 set -euo pipefail
 
+if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then
+  echo "setup: Debian 12 (bookworm) is required (apt-get and dpkg-query were not found)" >&2
+  exit 1
+fi
+
+# The sanitizer runtime is the unversioned package, which follows the default clang.
 packages=(
-  make cmake ninja-build g++ clang libclang-rt-14-dev git ca-certificates file
+  make cmake ninja-build g++ clang libclang-rt-dev git ca-certificates file
   mingw-w64 wine wine64 xvfb xauth x11-utils imagemagick nasm dpkg-dev
   zlib1g-dev libjpeg62-turbo-dev libstb-dev libgtest-dev libgmock-dev googletest
   libbenchmark-dev libz-mingw-w64-dev fonts-dejavu-core libgl1-mesa-dri
@@ -24,36 +30,50 @@ done
 
 # The MinGW libjpeg-turbo and libexif are built from Debian's source packages, so apt needs a
 # deb-src entry. It is derived from whatever Debian source the machine already uses.
+# Sets added_deb_src=1 when it wrote one. Runs outside any && chain so that set -e
+# stops the script on a failed copy.
+added_deb_src=0
 ensure_deb_src() {
   local list=/etc/apt/sources.list.d/quill-deb-src.sources
-  [ -f "$list" ] && return 1
+  local legacy=/etc/apt/sources.list.d/quill-deb-src.list
+  [ -s "$list" ] || [ -s "$legacy" ] && return 0
   if grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ 2>/dev/null ||
-     grep -qs '^deb-src ' /etc/apt/sources.list 2>/dev/null; then
-    return 1
+     grep -rqs '^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null; then
+    return 0
   fi
   local tmp
   tmp=$(mktemp)
   for f in /etc/apt/sources.list.d/*.sources; do
     [ -f "$f" ] || continue
     grep -q 'debian' "$f" || continue
-    sed -e 's/^Types:.*/Types: deb-src/' "$f" >> "$tmp"
-    echo >> "$tmp"
+    sed -e 's/^Types:.*/Types: deb-src/' "$f" >>"$tmp"
+    echo >>"$tmp"
   done
-  if [ -f /etc/apt/sources.list ]; then
-    grep -E '^deb [^[]*debian' /etc/apt/sources.list | sed 's/^deb /deb-src /' \
-      > "${tmp}.list" || true
-    if [ -s "${tmp}.list" ]; then
-      as_root cp "${tmp}.list" /etc/apt/sources.list.d/quill-deb-src.list
-    fi
-    rm -f "${tmp}.list"
+  if [ -s "$tmp" ]; then
+    echo "setup: adding Debian source entries to $list:"
+    sed 's/^/  /' "$tmp"
+    as_root cp "$tmp" "$list"
+    added_deb_src=1
   fi
-  if [ -s "$tmp" ]; then as_root cp "$tmp" "$list"; else as_root touch "$list"; fi
+  if [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb [^[]*debian' /etc/apt/sources.list | sed 's/^deb /deb-src /' >"$tmp" || true
+    if [ -s "$tmp" ]; then
+      echo "setup: adding Debian source entries to $legacy:"
+      sed 's/^/  /' "$tmp"
+      as_root cp "$tmp" "$legacy"
+      added_deb_src=1
+    fi
+  fi
   rm -f "$tmp"
-  return 0
+  # Nothing is written when no Debian source was found, so the next run looks again.
+  if [ "$added_deb_src" -eq 0 ]; then
+    echo "setup: no Debian package source found in /etc/apt; the MinGW libraries cannot be" \
+      "built from source until a deb-src entry exists" >&2
+  fi
 }
 
-need_update=0
-ensure_deb_src && need_update=1
+ensure_deb_src
+need_update=$added_deb_src
 [ ${#missing[@]} -gt 0 ] && need_update=1
 
 if [ "$need_update" -eq 1 ]; then

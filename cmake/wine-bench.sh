@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Wine test bench: a private X display and a Wine prefix under the build tree.
 #   wine-bench.sh start DIR [xvfb|dual]
-#                             start the display, create the prefix once, keep a
-#                             wineserver running; DIR/display records the display.
-#                             xvfb (default): Xvfb, one 1024x768x24 screen, one monitor.
+#                             start the display, create the prefix when it is missing
+#                             or incomplete, keep a wineserver running; DIR/display
+#                             records the display.
+#                             xvfb (default): Xvfb, one 1024x768x24 screen, one monitor,
+#                             with 800x600 and 640x480 to switch to.
 #                             dual: Xorg with the dummy video driver, two 1024x768
 #                             monitors side by side (Xvfb shows Wine only one monitor)
 #   wine-bench.sh layout DIR right|left
@@ -15,10 +17,13 @@ action=$1
 dir=$2
 kind=${3:-xvfb}
 mkdir -p "$dir"
-export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+dir=$(cd "$dir" && pwd)
+export WINEPREFIX="$dir/prefix"
+# shellcheck source=cmake/wine-env.sh
+. "$(dirname "$0")/wine-env.sh"
+# Every file the prefix held when it was made; a prefix missing any of them is made
+# again. Temporary files come and go and are not listed.
+manifest="$WINEPREFIX/.quill-ready"
 
 # Xorg's dummy driver offers sixteen RandR outputs on one large virtual screen; two
 # of them enabled side by side are two monitors for Wine.
@@ -58,6 +63,13 @@ start_server() {
   fi
 }
 
+start_wine() {
+  # A persistent server saves its start-up for every test program.
+  setsid "$QUILL_WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+  # Start Wine's services now, detached, so no test pays for them.
+  setsid "$QUILL_WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
 set_layout() {
   local second_x primary_x
   case "$1" in
@@ -71,9 +83,9 @@ set_layout() {
     --output DUMMY1 --mode 1024x768 --pos "${second_x}x0"
   # A running Wine does not reliably follow a rearrangement: start it afresh, so that
   # it reads the monitors anew.
-  if [ -f "$WINEPREFIX/.quill-ready" ]; then
-    "$wineserver" -k 2>/dev/null || true
-    "$wineserver" -w 2>/dev/null || true
+  if [ -s "$manifest" ]; then
+    "$QUILL_WINESERVER" -k 2>/dev/null || true
+    "$QUILL_WINESERVER" -w 2>/dev/null || true
     start_wine
   fi
 }
@@ -88,17 +100,11 @@ add_xvfb_modes() {
     echo "wine-bench: could not add display modes" >&2
 }
 
-start_wine() {
-  # A persistent server saves its start-up for every test program.
-  setsid "$wineserver" -p >/dev/null 2>&1 </dev/null || true
-  # Start Wine's services now, detached, so no test pays for them.
-  setsid "$wine" cmd /c exit >/dev/null 2>&1 </dev/null || true
-}
-
 start_display() {
   if [ -f "$dir/display" ] && [ -f "$dir/xvfb.pid" ] && kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null; then
     return
   fi
+  rm -f "$dir/display" "$dir/xvfb.pid"
   for n in $(seq 91 160); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     # Detached from our output: ctest waits for every holder of a test's output pipe.
@@ -124,8 +130,44 @@ start_display() {
       sleep 0.1
     done
   done
-  echo "wine-bench: could not start the $kind display (see $dir/xvfb.log)" >&2
+  echo "wine-bench: could not start the $kind display; its last output ($dir/xvfb.log):" >&2
+  tail -n 20 "$dir/xvfb.log" >&2 || true
   exit 1
+}
+
+list_prefix() {
+  (cd "$WINEPREFIX" && find . -type f ! -name .quill-ready ! -path '*/[Tt]emp/*' | LC_ALL=C sort)
+}
+
+# Prints the first file of the manifest that is gone; nothing when all are there.
+first_missing() {
+  local file
+  while IFS= read -r file; do
+    [ -e "$WINEPREFIX/$file" ] || { echo "$file"; return; }
+  done <"$manifest"
+}
+
+ensure_prefix() {
+  if [ -s "$manifest" ]; then
+    local missing
+    missing=$(first_missing)
+    [ -z "$missing" ] && return
+    echo "wine-bench: the Wine prefix lacks ${missing#./}; creating it again"
+    "$QUILL_WINESERVER" -k 2>/dev/null || true
+  fi
+  rm -rf "$WINEPREFIX"
+  echo "wine-bench: creating the Wine prefix"
+  local log="$dir/wineboot.log" rc=0
+  setsid -w "$QUILL_WINE" wineboot --init >"$log" 2>&1 </dev/null || rc=$?
+  "$QUILL_WINESERVER" -w || true
+  if [ "$rc" -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine-bench: wineboot --init failed (exit code $rc) for $WINEPREFIX; the prefix is" \
+      "not marked ready and the next start tries again. Its last output ($log):" >&2
+    tail -n 20 "$log" >&2 || true
+    exit 1
+  fi
+  list_prefix >"$dir/manifest.tmp"
+  mv "$dir/manifest.tmp" "$manifest"
 }
 
 case "$action" in
@@ -133,12 +175,7 @@ case "$action" in
     start_display
     export DISPLAY
     DISPLAY=$(cat "$dir/display")
-    if [ ! -f "$WINEPREFIX/.quill-ready" ]; then
-      echo "wine-bench: creating the Wine prefix (once)"
-      setsid "$wine" wineboot --init >/dev/null 2>&1 </dev/null || true
-      "$wineserver" -w
-      touch "$WINEPREFIX/.quill-ready"
-    fi
+    ensure_prefix
     start_wine
     echo "wine-bench: display $DISPLAY, prefix $WINEPREFIX"
     ;;
@@ -146,7 +183,7 @@ case "$action" in
     DISPLAY=$(cat "$dir/display") set_layout "$3"
     ;;
   stop)
-    "$wineserver" -k 2>/dev/null || true
+    "$QUILL_WINESERVER" -k 2>/dev/null || true
     if [ -f "$dir/xvfb.pid" ]; then
       kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
       rm -f "$dir/xvfb.pid"

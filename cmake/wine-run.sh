@@ -4,23 +4,27 @@
 # QUILL_BENCH_KIND (xvfb or dual) names the display a bench started here gets;
 # QUILL_MONITOR_LAYOUT (right or left) arranges a dual display's monitors first.
 set -uo pipefail
-dir=$1
+mkdir -p "$1"
+dir=$(cd "$1" && pwd)
 shift
-bench="$(dirname "$0")/wine-bench.sh"
-if [ ! -f "$dir/display" ]; then
-  "$bench" start "$dir" "${QUILL_BENCH_KIND:-xvfb}" >/dev/null
+here=$(dirname "$0")
+# The display file alone proves nothing: the server behind it may have died since.
+if [ ! -f "$dir/display" ] || [ ! -f "$dir/xvfb.pid" ] ||
+   ! kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null; then
+  "$here/wine-bench.sh" start "$dir" "${QUILL_BENCH_KIND:-xvfb}" >/dev/null || exit 1
 fi
 if [ -n "${QUILL_MONITOR_LAYOUT:-}" ]; then
-  "$bench" layout "$dir" "$QUILL_MONITOR_LAYOUT" || exit 1
+  "$here/wine-bench.sh" layout "$dir" "$QUILL_MONITOR_LAYOUT" || exit 1
 fi
-export WINEPREFIX="$dir/prefix" WINEARCH=win64
-export WINEDEBUG="${QUILL_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$dir/prefix"
+# shellcheck source=cmake/wine-env.sh
+. "$here/wine-env.sh"
 DISPLAY=$(cat "$dir/display")
 export DISPLAY
 # Wine's own helper processes (services, the desktop window) outlive the program and
 # inherit its output; through a file they cannot keep ctest waiting on a pipe.
 log=$(mktemp "$dir/run.XXXXXX")
-/usr/lib/wine/wine64 "$@" >"$log" 2>&1 </dev/null
+"$QUILL_WINE" "$@" >"$log" 2>&1 </dev/null
 rc=$?
 cat "$log"
 rm -f "$log"

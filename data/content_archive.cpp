@@ -239,24 +239,37 @@ bool CContentArchive::Open(const char* programPath) {
   }
   int err = unzGoToFirstFile(state->handle);
   while (err == UNZ_OK) {
+    // The library's lookup reads at most kLookupNameRead bytes of each name, so a
+    // record whose full name runs past the end of the file still counts for it; the
+    // index reads the same bytes to stop where the walk stops.
+    constexpr uLong kLookupNameRead = kArchiveLookupNameLimit;
     unz_file_info64 info;
-    err = unzGetCurrentFileInfo64(state->handle, &info, nameBuffer.get(), kNameBufferSize, nullptr,
+    err = unzGetCurrentFileInfo64(state->handle, &info, nameBuffer.get(), kLookupNameRead, nullptr,
                                   0, nullptr, 0);
     if (err != UNZ_OK) break;
+    const size_t lookupBytes = std::min<size_t>(info.size_filename, kLookupNameRead);
+    // The library compares names as C strings, so an entry is reachable only under the
+    // text before its first zero byte, and only when that is shorter than the longest
+    // name it agrees to look up.
+    const size_t textLength = static_cast<size_t>(
+        std::find(nameBuffer.get(), nameBuffer.get() + lookupBytes, '\0') - nameBuffer.get());
+    const bool reachable = textLength < kLookupNameRead;
+    const std::string key = reachable ? FoldName(nameBuffer.get(), textLength) : std::string();
+
     ArchiveEntryInfo entry;
-    entry.name.assign(nameBuffer.get(), info.size_filename);
+    entry.name.assign(nameBuffer.get(), lookupBytes);
+    // The listing shows the whole name when the file holds it.
+    if (info.size_filename > kLookupNameRead &&
+        unzGetCurrentFileInfo64(state->handle, nullptr, nameBuffer.get(), kNameBufferSize, nullptr,
+                                0, nullptr, 0) == UNZ_OK)
+      entry.name.assign(nameBuffer.get(), info.size_filename);
     entry.uncompressedSize = info.uncompressed_size;
     entry.compressedSize = info.compressed_size;
     entry.encrypted = (info.flag & 1) != 0;
     unz64_file_pos position;
     if (unzGetFilePos64(state->handle, &position) != UNZ_OK) break;
 
-    // The library compares names as C strings and refuses to look up 256 bytes or
-    // more, so an entry is reachable only under the text before its first zero byte,
-    // and only when that is shorter than the limit.
-    const size_t textLength = std::strlen(entry.name.c_str());
-    if (textLength < kArchiveLookupNameLimit)
-      state->index.emplace(FoldName(entry.name.c_str(), textLength), state->entries.size());
+    if (reachable) state->index.emplace(key, state->entries.size());
     state->entries.push_back(std::move(entry));
     state->positions.push_back(position);
     err = unzGoToNextFile(state->handle);

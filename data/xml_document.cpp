@@ -31,6 +31,8 @@ void CXmlDocument::Clear() {
   m_savedPosition = 0;
   m_output.clear();
   m_errorMessage.clear();
+  m_errorLine = -1;
+  m_errorColumn = -1;
   m_root.Clear();
   m_root.SetName(kRootName);
 }

@@ -31,6 +31,10 @@ class IXmlDocument {
   virtual IXmlNode* FindElement(IXmlNode* from, const char* name) = 0;
   // The last parse error; "" when there is none.
   virtual const char* GetErrorMessage() = 0;
+  // Where the last parse error was found, as its message gives it: lines count CR
+  // bytes from 0, columns count bytes since the last CR. Both -1 when there is none.
+  virtual int GetErrorLine() = 0;
+  virtual int GetErrorColumn() = 0;
 };
 
 // Deepest element nesting that Parse accepts. The parser recurses once per level, so
@@ -51,6 +55,8 @@ class CXmlDocument : public IXmlDocument {
   IXmlNode* GetRoot() override;
   IXmlNode* FindElement(IXmlNode* from, const char* name) override;
   const char* GetErrorMessage() override;
+  int GetErrorLine() override { return m_errorLine; }
+  int GetErrorColumn() override { return m_errorColumn; }
 
  private:
   enum Token {
@@ -86,7 +92,9 @@ class CXmlDocument : public IXmlDocument {
 
   std::string m_output;        // text built by Save
   std::string m_errorMessage;  // last parse error, empty when none
-  CXmlNode m_root;             // always named "xml"; never written by Save
+  int m_errorLine = -1;        // position of the last parse error, -1 when none
+  int m_errorColumn = -1;
+  CXmlNode m_root;  // always named "xml"; never written by Save
 };
 
 // A counted reference to a document: the owning counted object and the document view

@@ -105,6 +105,8 @@ bool CXmlDocument::ReportError(const char* format, int line, int column) {
   char message[1024];
   std::snprintf(message, sizeof message, format, line, column);
   m_errorMessage = message;
+  m_errorLine = line;
+  m_errorColumn = column;
   return false;
 }
 

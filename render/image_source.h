@@ -2,19 +2,11 @@
 // content archive and the image decoder; tests implement it with a recorder.
 #pragma once
 
-#include <cstdio>
-#include <string>
+#include "data/content_layout.h"
 
 // A decoded picture as the renderer holds it (a texture). The slideshow only stores,
 // compares with null and hands back these handles; it never looks inside.
 using ImageHandle = void*;
-
-// Archive name of slideshow image `number`: image 0 is "images/0.jpg".
-inline std::string ImageFileName(int number) {
-  char name[32];
-  std::snprintf(name, sizeof(name), "images/%d.jpg", number);
-  return name;
-}
 
 class IImageSource {
  public:

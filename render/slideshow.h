@@ -10,9 +10,6 @@
 
 class CSlideshow {
  public:
-  // Largest number of images counted; numbers are probed 0 .. kMaxImages - 1.
-  static constexpr int kMaxImages = 1024;
-
   // chooseEffect is called once at the start of every cycle, before the pictures
   // move on (the renderer passes its transition's ChooseEffect). Both must outlive
   // the slideshow.
@@ -22,7 +19,8 @@ class CSlideshow {
   CSlideshow& operator=(const CSlideshow&) = delete;
 
   // Counts the images numbered contiguously from 0 (stopping at the first absent
-  // number, at most kMaxImages), then builds and shuffles the order. Returns the count.
+  // number, at most kMaxImages of data/content_layout.h), then builds and shuffles the order.
+  // Returns the count.
   int DiscoverImages();
 
   // Cycle lengths in seconds (from the whole-second settings; 0 is allowed).

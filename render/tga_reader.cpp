@@ -1,20 +1,10 @@
-// TGA header checks and decoding. The pixels are decoded by stb_image, compiled here
-// for TGA only and with internal linkage so that no other user of stb_image clashes.
+// TGA header checks and decoding. The pixels are decoded straight into the final
+// buffer: the file already stores B, G, R(, A), the order the engine keeps, so no
+// intermediate copy of a picture (up to 1 GiB at the size limit) is ever needed.
 #include "render/tga_reader.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
-#include <cstring>
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_TGA
-#define STBI_NO_STDIO
-#define STBI_NO_LINEAR
-#define STBI_NO_HDR
-#define STBI_MAX_DIMENSIONS 16384
-#include <stb_image.h>
+#include <new>
 
 namespace {
 
@@ -22,6 +12,7 @@ constexpr size_t kHeaderSize = 18;
 constexpr int kTypeTrueColour = 2;
 constexpr int kTypeTrueColourRle = 10;
 constexpr int kRightToLeft = 0x10;  // descriptor bit: columns stored right to left
+constexpr int kTopToBottom = 0x20;  // descriptor bit: the first stored row is the top
 constexpr int kRleRun = 0x80;       // packet header bit: one pixel repeated
 
 inline int ReadLe16(const uint8_t* p) { return p[0] | (p[1] << 8); }
@@ -30,6 +21,8 @@ struct TgaHeader {
   ImageInfo info;
   bool rle = false;
   bool rightToLeft = false;
+  bool topToBottom = false;
+  size_t pixelOffset = 0;  // bytes from the file's start to the first pixel or packet
 };
 
 bool ParseHeader(const uint8_t* data, size_t size, TgaHeader& header) {
@@ -51,7 +44,7 @@ bool ParseHeader(const uint8_t* data, size_t size, TgaHeader& header) {
   if ((descriptor & 0xC0) != 0) return false;  // interleaved rows: obsolete, never written
   if (!IsDecodableSize(width, height)) return false;
 
-  // Every pixel must be present: stb_image would read zeros past the end instead.
+  // Every pixel must be present before anything is decoded.
   const size_t bytesPerPixel = static_cast<size_t>(bits / 8);
   const size_t pixelCount = static_cast<size_t>(width) * height;
   size_t offset = kHeaderSize + idLength;
@@ -76,6 +69,8 @@ bool ParseHeader(const uint8_t* data, size_t size, TgaHeader& header) {
   header.info.hasAlpha = bits == 32;
   header.rle = imageType == kTypeTrueColourRle;
   header.rightToLeft = (descriptor & kRightToLeft) != 0;
+  header.topToBottom = (descriptor & kTopToBottom) != 0;
+  header.pixelOffset = kHeaderSize + idLength;
   return true;
 }
 
@@ -91,38 +86,54 @@ bool ReadTgaInfo(const void* data, size_t size, ImageInfo& info) {
 bool DecodeTga(const void* data, size_t size, MipLevel& out) {
   out = MipLevel{};
   TgaHeader header;
-  if (!ParseHeader(static_cast<const uint8_t*>(data), size, header) || size > INT_MAX) return false;
-  int width = 0, height = 0, channels = 0;
-  // stb_image turns the stored B, G, R(, A) into R, G, B, A and puts the top row first
-  // whichever origin the file has.
-  stbi_uc* rgba = stbi_load_from_memory(static_cast<const stbi_uc*>(data), static_cast<int>(size),
-                                        &width, &height, &channels, 4);
-  if (!rgba) return false;
-  if (width != header.info.width || height != header.info.height) {
-    stbi_image_free(rgba);
-    return false;
-  }
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  if (!ParseHeader(bytes, size, header)) return false;
+  const int width = header.info.width;
+  const int height = header.info.height;
   try {
     out.pixels.resize(static_cast<size_t>(width) * height);
   } catch (const std::bad_alloc&) {
-    stbi_image_free(rgba);
     out = MipLevel{};
     return false;
   }
   out.width = width;
   out.height = height;
-  for (int y = 0; y < height; ++y) {
-    const stbi_uc* src = rgba + static_cast<size_t>(y) * width * 4;
-    uint8_t* dst = reinterpret_cast<uint8_t*>(&out.pixels[static_cast<size_t>(y) * width]);
-    for (int x = 0; x < width; ++x) {
-      // stb_image ignores the right-to-left bit; such rows are mirrored here.
-      const int to = header.rightToLeft ? width - 1 - x : x;
-      dst[4 * to + 0] = src[4 * x + 2];
-      dst[4 * to + 1] = src[4 * x + 1];
-      dst[4 * to + 2] = src[4 * x + 0];
-      dst[4 * to + 3] = src[4 * x + 3];
+
+  // ParseHeader has checked that every pixel and packet lies inside the data, so the
+  // walk below reads no further than it did.
+  const size_t bytesPerPixel = header.info.hasAlpha ? 4 : 3;
+  const uint8_t* source = bytes + header.pixelOffset;
+  auto readPixel = [&](const uint8_t* p) {
+    const uint32_t alpha = bytesPerPixel == 4 ? p[3] : 0xFF;
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | alpha << 24;
+  };
+  // Stored order: row after row from the origin corner; the output is top row first,
+  // left to right.
+  auto place = [&](size_t stored, uint32_t pixel) {
+    const size_t row = stored / static_cast<size_t>(width);
+    const size_t column = stored % static_cast<size_t>(width);
+    const size_t y = header.topToBottom ? row : static_cast<size_t>(height) - 1 - row;
+    const size_t x = header.rightToLeft ? static_cast<size_t>(width) - 1 - column : column;
+    out.pixels[y * static_cast<size_t>(width) + x] = pixel;
+  };
+  const size_t pixelCount = out.pixels.size();
+  size_t stored = 0;
+  while (stored < pixelCount) {
+    size_t count = 1;
+    bool run = false;
+    if (header.rle) {
+      const int packet = *source++;
+      count = static_cast<size_t>(packet & 0x7F) + 1;
+      run = (packet & kRleRun) != 0;
+    } else {
+      count = pixelCount;
     }
+    // A packet may run past the last pixel; the surplus is ignored.
+    for (size_t i = 0; i < count && stored < pixelCount; ++i, ++stored) {
+      place(stored, readPixel(source));
+      if (!run) source += bytesPerPixel;
+    }
+    if (run) source += bytesPerPixel;
   }
-  stbi_image_free(rgba);
   return true;
 }

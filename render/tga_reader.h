@@ -1,6 +1,6 @@
 // TGA decoding: 24- and 32-bit true colour, uncompressed or run-length encoded, in
 // any origin. TGA has no signature, so the header and the data length are checked
-// strictly before the pixels are decoded (by stb_image).
+// strictly before the pixels are decoded.
 #pragma once
 
 #include <cstddef>

@@ -3,8 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,10 +14,7 @@ inline constexpr char kKey[] = "Software\\QuillSaver E2E\\Dialog Test";
 
 inline std::string ProductWithSplashes(const std::string& fileName,
                                        const std::vector<FixtureEntry>& splashes) {
-  static const std::string engine = [] {
-    std::ifstream in(ScreensaverPath(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }();
+  static const std::string engine = ReadWholeFile(ScreensaverPath());
   std::vector<FixtureEntry> entries = {
       {"config/config.xml",
        "<ini><Screensaver><Title>Dialog Test</Title><Version>1.0</Version><Year>2026</Year>"

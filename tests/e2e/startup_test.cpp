@@ -10,7 +10,8 @@ constexpr DWORD kStartTimeoutMs = 20000;
 constexpr DWORD kExitTimeoutMs = 10000;
 
 // Starts the screensaver with arguments, expects exactly one message box with the
-// given text under "3D Screensaver:", presses OK and returns the exit code.
+// given text under "3D Screensaver:" (no second one open beside it, none after it),
+// presses OK and returns the exit code.
 DWORD ExpectOneMessageBox(const std::string& program, const std::string& arguments,
                           const std::string& expectedText) {
   CTestProcess saver;
@@ -19,10 +20,16 @@ DWORD ExpectOneMessageBox(const std::string& program, const std::string& argumen
   EXPECT_NE(box, nullptr) << "no message box for '" << arguments << "'";
   if (box == nullptr) return 0xFFFFFFFF;
   EXPECT_EQ(MessageBoxText(box), expectedText) << arguments;
+  // One box open now, and none after it: a second one fails with its text.
+  EXPECT_EQ(FindMessageBoxes(saver.Id()).size(), 1u) << arguments;
   DismissMessageBox(box);
+  // The press is posted, so the box lingers for a moment; only a box after it counts.
+  EXPECT_TRUE(WaitUntil([box] { return !IsWindow(box); }, kExitTimeoutMs)) << arguments;
   DWORD exitCode = 0xFFFFFFFF;
-  EXPECT_TRUE(saver.WaitForExit(kExitTimeoutMs, &exitCode)) << arguments;
-  EXPECT_TRUE(FindWindows(saver.Id(), nullptr, nullptr).empty());
+  std::string boxText;
+  const ExitWait result = WaitForExitWatchingBoxes(saver, kExitTimeoutMs, &exitCode, &boxText);
+  EXPECT_NE(result, ExitWait::BoxShown) << arguments << ": another message box: " << boxText;
+  EXPECT_EQ(result, ExitWait::Exited) << arguments;
   return exitCode;
 }
 }  // namespace

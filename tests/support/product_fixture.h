@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "data/content_archive.h"
+#include "tools/common/whole_file.h"
 #include "tools/quillpack/product_writer.h"
 
 struct FixtureEntry {
@@ -54,9 +55,11 @@ inline bool WriteProduct(const std::filesystem::path& path, const std::string& e
   return writer.Commit();
 }
 
+// The file's bytes; empty when it cannot be read (the comparisons then fail).
 inline std::string ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string bytes;
+  std::string error;
+  return ReadWholeFile(path, &bytes, &error) ? bytes : std::string();
 }
 
 inline void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {

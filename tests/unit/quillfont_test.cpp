@@ -2,13 +2,12 @@
 // engine's own reader accepts the description and gets the proportions right.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "render/bitmap_font.h"
 #include "render/tga_reader.h"
+#include "tools/common/whole_file.h"
 #include "tools/quillfont/font_atlas.h"
 
 namespace {
@@ -16,8 +15,9 @@ namespace {
 const char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 std::vector<uint8_t> ReadFont() {
-  std::ifstream in(kDejaVuSans, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes;
+  std::string error;
+  return ReadWholeFile(kDejaVuSans, &bytes, &error) ? bytes : std::vector<uint8_t>();
 }
 
 bool IsPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }

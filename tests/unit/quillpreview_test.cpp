@@ -246,7 +246,7 @@ TEST(ImageIoTest, PngRoundTripStretchesToTheRequestedSize) {
 
   std::vector<uint8_t> bytes;
   std::string error;
-  ASSERT_TRUE(ReadWholeFile(path, bytes, error)) << error;
+  ASSERT_TRUE(ReadPictureFile(path, bytes, error)) << error;
   int width = 0, height = 0;
   ASSERT_TRUE(ReadPictureSize(bytes, width, height));
   EXPECT_EQ(width, 8);
@@ -273,7 +273,7 @@ TEST(ImageIoTest, RejectsWhatNoDecoderTakes) {
   }
   std::vector<uint8_t> bytes;
   std::string error;
-  EXPECT_FALSE(ReadWholeFile(std::string(QUILL_BINARY_DIR) + "/no/such/file.png", bytes, error));
+  EXPECT_FALSE(ReadPictureFile(std::string(QUILL_BINARY_DIR) + "/no/such/file.png", bytes, error));
   EXPECT_FALSE(error.empty());
 }
 

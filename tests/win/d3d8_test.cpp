@@ -61,6 +61,9 @@ TEST(D3D8Library, ADeviceClearsItsBackBufferToTheAskedColour) {
 
   D3DDISPLAYMODE mode{};
   ASSERT_EQ(d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
+  // The bench's display is 24-bit, so the back buffer holds 32-bit pixels; in any other
+  // format the reads below would misinterpret the bytes, so the test stops here.
+  ASSERT_TRUE(mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_A8R8G8B8) << mode.Format;
   CTestWindow window;
   ASSERT_NE(window.Get(), nullptr);
 
@@ -84,8 +87,6 @@ TEST(D3D8Library, ADeviceClearsItsBackBufferToTheAskedColour) {
   ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
   D3DLOCKED_RECT locked{};
   ASSERT_EQ(backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-  // The bench's display is 24-bit, so the back buffer holds 32-bit pixels.
-  EXPECT_TRUE(mode.Format == D3DFMT_X8R8G8B8 || mode.Format == D3DFMT_A8R8G8B8) << mode.Format;
   for (int y : {0, 31, 63}) {
     const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const char*>(locked.pBits) +
                                                         y * locked.Pitch);

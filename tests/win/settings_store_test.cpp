@@ -22,8 +22,9 @@ class SettingsStoreTest : public ::testing::Test {
   void TearDown() override { DeleteRegistryTree(kKey); }
 };
 
-void WriteDword(const char* name, DWORD value) {
-  ASSERT_TRUE(WriteRegistryValue(kKey, name, REG_DWORD, &value, sizeof value));
+// Returns whether the value was written, so that callers can stop the test.
+bool WriteDword(const char* name, DWORD value) {
+  return WriteRegistryValue(kKey, name, REG_DWORD, &value, sizeof value);
 }
 }  // namespace
 
@@ -63,8 +64,8 @@ TEST_F(SettingsStoreTest, SaveWritesTheFourteenIntegersAsDwordsAndNeverThePath) 
 }
 
 TEST_F(SettingsStoreTest, StoredValuesAreTakenByteForByteWhateverTheirType) {
-  WriteDword("KeepTime", 60);
-  WriteDword("TransitionTime", 0);
+  ASSERT_TRUE(WriteDword("KeepTime", 60));
+  ASSERT_TRUE(WriteDword("TransitionTime", 0));
   ASSERT_TRUE(WriteRegistryValue(kKey, "Width", REG_SZ, "1", 2));  // "1\0" reads as 49
   const unsigned char one[1] = {7};
   ASSERT_TRUE(WriteRegistryValue(kKey, "Height", REG_BINARY, one, 1));

@@ -1,59 +1,12 @@
-// JPEG through libjpeg's compressor into memory, BMP written by hand.
+// JPEG through the shared writer, BMP written by hand.
 #include "tools/demo/image_files.h"
 
-#include <jpeglib.h>
-
-#include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "tools/common/image_writers.h"
+
 namespace {
-
-// libjpeg reports fatal errors through error_exit, which must not return: it jumps
-// back to the encoder, whose frame holds only plain data.
-struct JpegError {
-  jpeg_error_mgr manager;
-  jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void OnJpegError(j_common_ptr info) {
-  auto* error = reinterpret_cast<JpegError*>(info->err);
-  (*info->err->format_message)(info, error->message);
-  longjmp(error->jump, 1);
-}
-
-// The libjpeg part, free of objects with destructors because of the longjmp.
-bool CompressRgb(const uint8_t* rgb, int width, int height, int quality, unsigned char** data,
-                 unsigned long* size, char* message) {
-  jpeg_compress_struct info;
-  JpegError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = OnJpegError;
-  if (setjmp(error.jump)) {
-    jpeg_destroy_compress(&info);
-    std::snprintf(message, JMSG_LENGTH_MAX, "%s", error.message);
-    return false;
-  }
-  jpeg_create_compress(&info);
-  jpeg_mem_dest(&info, data, size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(rgb + static_cast<size_t>(info.next_scanline) * width * 3);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  return true;
-}
 
 void PutLe16(std::vector<uint8_t>& out, size_t at, uint32_t value) {
   out[at] = value & 0xFF;
@@ -68,15 +21,13 @@ void PutLe32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
 
 bool EncodeJpeg(const CPicture& picture, int quality, std::vector<uint8_t>* out, std::string* why) {
   const std::vector<uint8_t> rgb = picture.ToRgb8();
-  unsigned char* data = nullptr;
-  unsigned long size = 0;
-  char message[JMSG_LENGTH_MAX] = "";
-  const bool ok =
-      CompressRgb(rgb.data(), picture.Width(), picture.Height(), quality, &data, &size, message);
-  if (ok) out->assign(data, data + size);
-  std::free(data);  // jpeg_mem_dest allocates with malloc
-  if (!ok) *why = message;
-  return ok;
+  std::vector<uint32_t> pixels(rgb.size() / 3);
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] =
+        0xFF000000u | uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
+  JpegOptions options;
+  options.quality = quality;
+  return EncodeJpeg(pixels, picture.Width(), picture.Height(), options, out, why);
 }
 
 std::vector<uint8_t> EncodeBmp(const CPicture& picture) {

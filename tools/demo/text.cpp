@@ -2,8 +2,9 @@
 #include "tools/demo/text.h"
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
+#include <string>
+
+#include "tools/common/whole_file.h"
 
 #define STB_TRUETYPE_IMPLEMENTATION
 #include <stb_truetype.h>
@@ -13,9 +14,8 @@ CTitleFont::CTitleFont() = default;
 CTitleFont::~CTitleFont() { delete static_cast<stbtt_fontinfo*>(m_info); }
 
 bool CTitleFont::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  m_file.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string error;
+  if (!ReadWholeFile(path, &m_file, &error)) return false;
   // The demo only reads the system's own font files; a short read is all that is
   // checked before the library takes over.
   if (m_file.size() < 12) return false;

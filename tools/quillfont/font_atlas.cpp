@@ -8,6 +8,8 @@
 #define STB_TRUETYPE_IMPLEMENTATION
 #include <stb_truetype.h>
 
+#include "tools/common/image_writers.h"
+
 namespace {
 
 // Widest texture tried; 95 glyphs at the largest size fit well below it.
@@ -208,25 +210,10 @@ std::string FormatFontDescription(const FontAtlas& atlas, const std::string& sou
 }
 
 std::vector<uint8_t> EncodeTga(const FontAtlas& atlas) {
-  constexpr int kHeaderSize = 18;
-  constexpr uint8_t kUncompressedTrueColour = 2;
-  constexpr uint8_t kAlphaBitsBottomUp = 0x08;  // 8 alpha bits, rows stored bottom first
-  std::vector<uint8_t> file(kHeaderSize + static_cast<size_t>(atlas.width) * atlas.height * 4);
-  file[2] = kUncompressedTrueColour;
-  file[12] = static_cast<uint8_t>(atlas.width & 0xFF);
-  file[13] = static_cast<uint8_t>(atlas.width >> 8);
-  file[14] = static_cast<uint8_t>(atlas.height & 0xFF);
-  file[15] = static_cast<uint8_t>(atlas.height >> 8);
-  file[16] = 32;
-  file[17] = kAlphaBitsBottomUp;
-  uint8_t* out = file.data() + kHeaderSize;
-  for (int y = atlas.height - 1; y >= 0; --y) {
-    for (int x = 0; x < atlas.width; ++x) {
-      *out++ = 0xFF;  // blue
-      *out++ = 0xFF;  // green
-      *out++ = 0xFF;  // red
-      *out++ = atlas.coverage[static_cast<size_t>(y) * atlas.width + x];
-    }
-  }
-  return file;
+  std::vector<uint32_t> pixels(atlas.coverage.size());
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = uint32_t{atlas.coverage[i]} << 24 | 0x00FFFFFFu;  // white, coverage in alpha
+  TgaOptions options;
+  options.idLength = 0;
+  return EncodeTga(pixels, atlas.width, atlas.height, options);
 }

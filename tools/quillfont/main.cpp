@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/bitmap_font.h"
+#include "tools/common/whole_file.h"
 #include "tools/quillfont/font_atlas.h"
 
 namespace {
@@ -25,13 +26,6 @@ void PrintUsage() {
                "  --aspect W:H  screen shape on which the text keeps its designed\n"
                "                proportions (default 16:9; 4:3 for older screens)\n",
                kMinPixelHeight, kMaxPixelHeight, kDefaultPixelHeight);
-}
-
-bool ReadFile(const std::filesystem::path& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 bool WriteFile(const std::filesystem::path& path, const void* data, size_t size) {
@@ -88,8 +82,9 @@ int main(int argc, char** argv) {
   }
 
   std::vector<uint8_t> ttf;
-  if (!ReadFile(fontPath, &ttf)) {
-    std::fprintf(stderr, "quillfont: cannot read %s\n", fontPath);
+  std::string error;
+  if (!ReadWholeFile(fontPath, &ttf, &error)) {
+    std::fprintf(stderr, "quillfont: %s\n", error.c_str());
     return 1;
   }
   FontAtlas atlas;

@@ -1,19 +1,17 @@
 // The content checks behind "quillpack check" and "quillpack build".
 #include "tools/quillpack/content_check.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <utility>
 
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "data/xml_document.h"
 #include "render/bitmap_font.h"
 
 namespace {
 
-// The engine counts images from 0 and stops at this many.
-constexpr int kMaxImages = 1024;
 // Characters the overlays draw: "FPS:%4.2f" and the clock "%02d%c%02d" with "am"/"pm".
 constexpr char kOverlayCharacters[] = "0123456789. :FPSapm";
 
@@ -52,11 +50,12 @@ class CChecker {
       return document;
     }
     if (document->Parse(bytes.data(), static_cast<int>(bytes.size()))) return document;
-    const std::string message = document->GetErrorMessage();
     int line = 0;
     int column = 0;
-    std::string text = file.name + ": " + message;
-    if (EditorPosition(bytes, message, &line, &column) && (line > 1 || column > 1))
+    std::string text = file.name + ": " + document->GetErrorMessage();
+    if (EditorPosition(bytes, document->GetErrorLine(), document->GetErrorColumn(), &line,
+                       &column) &&
+        (line > 1 || column > 1))
       text += " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
     Error(text);
     return XmlDocumentPtr();
@@ -82,9 +81,9 @@ class CChecker {
   }
 
   void CheckConfig() {
-    const ContentFile* file = m_folder.Find("config/config.xml");
+    const ContentFile* file = m_folder.Find(kConfigEntryName);
     if (file == nullptr) {
-      Error("config/config.xml: missing; the engine cannot start without it");
+      Error(SlashName(kConfigEntryName) + ": missing; the engine cannot start without it");
       return;
     }
     std::string bytes;
@@ -93,26 +92,26 @@ class CChecker {
     if (!document) return;
     // Found exactly as the engine finds them: "ini" from the root, "Screensaver" from
     // "ini", each value from "Screensaver".
-    IXmlNode* ini = document->FindElement(document->GetRoot(), "ini");
+    IXmlNode* ini = document->FindElement(document->GetRoot(), kConfigRootElement);
     if (ini == nullptr) {
       Error(file->name + ": no <ini> element");
       return;
     }
-    IXmlNode* section = document->FindElement(ini, "Screensaver");
-    if (section == nullptr) {
+    if (document->FindElement(ini, kConfigSection) == nullptr) {
       Error(file->name + ": no <Screensaver> element inside <ini>");
       return;
     }
     for (const char* key : {"Title", "Version", "Year", "Company"}) {
-      IXmlNode* node = document->FindElement(section, key);
+      const char* found = GetConfigValue(*document, kConfigSection, key, nullptr);
       const std::string element = std::string("<") + key + ">";
-      if (node == nullptr) {
+      if (found == nullptr) {
         Error(file->name + ": no " + element +
               " element inside <ini>/<Screensaver> (names are case-sensitive); the engine "
-              "would show \"***\"");
+              "would show \"" +
+              kMissingConfigValue + "\"");
         continue;
       }
-      const std::string value = node->GetText();
+      const std::string value = found;
       if (value.empty()) Warning(file->name + ": " + element + " is empty");
       const bool inKey = std::string(key) == "Title" || std::string(key) == "Company";
       if (inKey && value.find('\\') != std::string::npos)
@@ -168,7 +167,7 @@ class CChecker {
   void CheckImages() {
     // The engine's count: probe images/0.jpg, images/1.jpg, ... up to the first gap.
     int count = 0;
-    while (count < kMaxImages && m_folder.Find(ImageName(count)) != nullptr) ++count;
+    while (count < kMaxImages && m_folder.Find(ImageFileName(count)) != nullptr) ++count;
     if (count == 0) {
       Error("images/0.jpg: missing; the slideshow needs at least one image");
     }
@@ -193,16 +192,22 @@ class CChecker {
       }
     }
     if (afterGap > 0)
-      Warning(ImageName(count) + ": missing; the engine counts images up to the first gap, so " +
+      Warning(ImageFileName(count) +
+              ": missing; the engine counts images up to the first gap, so " +
               std::to_string(afterGap) + " later image(s) are never shown (first: " +
-              ImageName(static_cast<int>(firstAfterGap)) + ")");
+              ImageFileName(static_cast<int>(firstAfterGap)) + ")");
     if (pastLimit > 0)
-      Warning(std::to_string(pastLimit) +
-              " image(s) numbered past 1023 are never shown; the engine counts at most 1024 (" +
-              "such as " + firstPastLimit + ")");
+      Warning(std::to_string(pastLimit) + " image(s) numbered past " +
+              std::to_string(kMaxImages - 1) + " are never shown; the engine counts at most " +
+              std::to_string(kMaxImages) + " (" + "such as " + firstPastLimit + ")");
   }
 
-  static std::string ImageName(int number) { return "images/" + std::to_string(number) + ".jpg"; }
+  // An archive name as the listing shows it, with slashes.
+  static std::string SlashName(std::string name) {
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    return name;
+  }
 
   // "images/<digits>.jpg" in any ASCII letter case. canonical: written as the engine
   // formats it ("%d": no leading zeros).
@@ -238,13 +243,9 @@ bool HasErrors(const std::vector<CheckMessage>& messages) {
   return false;
 }
 
-bool EditorPosition(const std::string& document, const std::string& parserMessage, int* line,
+bool EditorPosition(const std::string& document, int parserLine, int parserColumn, int* line,
                     int* column) {
-  int parserLine = 0;
-  int parserColumn = 0;
-  if (std::sscanf(parserMessage.c_str(), "%d:%d", &parserLine, &parserColumn) != 2 ||
-      parserLine < 0 || parserColumn < 0)
-    return false;
+  if (parserLine < 0 || parserColumn < 0) return false;
   // The parser's position is just after the last byte it read: skip parserLine CR
   // bytes, then parserColumn bytes.
   size_t at = 0;

@@ -31,8 +31,8 @@ std::vector<CheckMessage> CheckContent(const CContentFolder& folder);
 
 bool HasErrors(const std::vector<CheckMessage>& messages);
 
-// Converts the XML parser's position ("line:column", lines counted by CR bytes from
-// 0, columns by bytes since the last CR) into the 1-based line and column an editor
-// shows (lines end at LF, CR LF or CR). False when the message has no position.
-bool EditorPosition(const std::string& document, const std::string& parserMessage, int* line,
+// Converts the XML parser's error position (lines counted by CR bytes from 0, columns
+// by bytes since the last CR) into the 1-based line and column an editor shows (lines
+// end at LF, CR LF or CR). False when the position lies outside the document.
+bool EditorPosition(const std::string& document, int parserLine, int parserColumn, int* line,
                     int* column);

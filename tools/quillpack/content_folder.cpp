@@ -2,8 +2,6 @@
 #include "tools/quillpack/content_folder.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "data/content_archive.h"
@@ -52,18 +50,4 @@ bool CContentFolder::Scan(const std::filesystem::path& folder) {
 const ContentFile* CContentFolder::Find(const std::string& name) const {
   const auto found = m_index.find(ArchiveLookupKey(name));
   return found == m_index.end() ? nullptr : &m_files[found->second];
-}
-
-bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path.u8string() + ": cannot open";
-    return false;
-  }
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    *error = path.u8string() + ": cannot read";
-    return false;
-  }
-  return true;
 }

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tools/common/whole_file.h"
+
 struct ContentFile {
   std::string name;            // entry name: relative path with "/" separators
   std::filesystem::path path;  // where the bytes are
@@ -37,6 +39,3 @@ class CContentFolder {
   std::unordered_map<std::string, size_t> m_index;  // lookup key -> first file
   std::string m_error;
 };
-
-// Reads a whole file. False, with the reason in *error, when it cannot.
-bool ReadWholeFile(const std::filesystem::path& path, std::string* bytes, std::string* error);

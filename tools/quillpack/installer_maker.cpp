@@ -6,8 +6,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/product_config.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
+#include "data/xml_document.h"
 #include "tools/quillpack/program_runner.h"
 
 namespace {
@@ -178,23 +179,29 @@ bool CInstallerMaker::ReadIdentity(const std::filesystem::path& product,
   if (!archive.Open(name.c_str())) return Fail(name + ": no readable content archive");
   std::unique_ptr<IFileData> config = archive.Read(kConfigEntryName, false);
   if (!config) return Fail(name + ": no readable config/config.xml");
-  ProductInfo info;
-  if (!ReadProductConfig(config->GetData(), static_cast<int>(config->GetSize()), info))
+  // The engine's own reader and lookup, so the installer names the product exactly
+  // as the program will.
+  XmlDocumentPtr document = CreateXmlDocument();
+  if (!document || !document->Parse(config->GetData(), static_cast<int>(config->GetSize())))
     return Fail(name + ": config/config.xml does not parse");
   const struct {
     const char* element;
-    const std::string& value;
     std::string* out;
-  } fields[] = {{"Title", info.Title, &identity->title},
-                {"Version", info.Version, &identity->version},
-                {"Company", info.Company, &identity->company},
-                {"Year", info.Year, &identity->year}};
+  } fields[] = {{"Title", &identity->title},
+                {"Version", &identity->version},
+                {"Company", &identity->company},
+                {"Year", &identity->year}};
+  std::string title, company;  // as the engine passes them to Windows
   for (const auto& field : fields) {
-    if (field.value == kMissingConfigValue || field.value.empty())
+    const std::string value =
+        GetConfigValue(*document, kConfigSection, field.element, kMissingConfigValue);
+    if (value == kMissingConfigValue || value.empty())
       return Fail(name + ": config/config.xml has no " + field.element);
-    *field.out = Windows1252ToUtf8(field.value);
+    if (field.out == &identity->title) title = value;
+    if (field.out == &identity->company) company = value;
+    *field.out = Windows1252ToUtf8(value);
   }
-  for (const std::string* key : {&info.Title, &info.Company})
+  for (const std::string* key : {&title, &company})
     if (key->find('\\') != std::string::npos)
       return Fail(name + ": a backslash in Title or Company would split the settings key");
   return true;

@@ -8,6 +8,7 @@
 
 #include "render/image_decoder.h"
 #include "render/image_types.h"
+#include "tools/common/whole_file.h"
 
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
@@ -43,27 +44,8 @@ bool FitsStb(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    error = "cannot open " + path;
-    return false;
-  }
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-    error = "cannot read " + path;
-    return false;
-  }
-  const long size = std::ftell(file.get());
-  if (size < 0 || size > kMaxFileBytes || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    error = size > kMaxFileBytes ? path + " is too large" : "cannot read " + path;
-    return false;
-  }
-  bytes.resize(static_cast<size_t>(size));
-  if (size > 0 && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-    error = "cannot read " + path;
-    return false;
-  }
-  return true;
+bool ReadPictureFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
+  return ReadWholeFile(path, &bytes, &error, kMaxFileBytes);
 }
 
 bool ReadPictureSize(const std::vector<uint8_t>& bytes, int& width, int& height) {

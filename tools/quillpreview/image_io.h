@@ -9,8 +9,9 @@
 
 #include "tools/quillpreview/mesh_preview.h"
 
-// Reads a whole file. False with a message in `error` when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
+// Reads a whole picture file (at most 512 MiB). False with a message in `error` when
+// it cannot be read.
+bool ReadPictureFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
 // The picture's own size from its header.
 bool ReadPictureSize(const std::vector<uint8_t>& bytes, int& width, int& height);

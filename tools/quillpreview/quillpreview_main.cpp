@@ -35,7 +35,7 @@ int Failure(const std::string& message) {
 bool LoadPicture(const std::string& path, int width, int height, RgbImage& image,
                  std::string& error) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes, error)) return false;
+  if (!ReadPictureFile(path, bytes, error)) return false;
   if (!DecodeStretched(bytes, width, height, image)) {
     error = "cannot decode " + path + " (not a JPEG, TGA, PNG, BMP or GIF picture we accept)";
     return false;
@@ -49,7 +49,7 @@ int RenderFrame(const PreviewOptions& options) {
     // Without --size the output takes the current image's own size.
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(options.imageA, bytes, error)) return Failure(error);
+    if (!ReadPictureFile(options.imageA, bytes, error)) return Failure(error);
     if (!ReadPictureSize(bytes, width, height)) return Failure("cannot decode " + options.imageA);
   }
   if (static_cast<long long>(width) * height > kMaxOutputPixels)

@@ -325,6 +325,28 @@ bool ColoursMatch(uint32_t a, uint32_t b, int tolerance) {
   return true;
 }
 
+std::vector<HWND> FindMessageBoxes(DWORD pid) { return FindWindows(pid, "#32770", nullptr); }
+
+ExitWait WaitForExitWatchingBoxes(CTestProcess& process, DWORD timeoutMs, DWORD* exitCode,
+                                  std::string* boxText) {
+  ExitWait result = ExitWait::TimedOut;
+  WaitUntil(
+      [&] {
+        if (process.WaitForExit(0, exitCode)) {
+          result = ExitWait::Exited;
+          return true;
+        }
+        const std::vector<HWND> boxes = FindMessageBoxes(process.Id());
+        if (boxes.empty()) return false;
+        *boxText =
+            "\"" + WindowText(boxes.front()) + "\": \"" + MessageBoxText(boxes.front()) + "\"";
+        result = ExitWait::BoxShown;
+        return true;
+      },
+      timeoutMs);
+  return result;
+}
+
 void MoveCursorTo(int x, int y) {
   const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
   const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);

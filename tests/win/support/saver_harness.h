@@ -89,6 +89,16 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 // Channels of two 0xXXRRGGBB pixels differ by at most tolerance.
 bool ColoursMatch(uint32_t a, uint32_t b, int tolerance);
 
+// The message boxes (dialog windows) that process pid shows now.
+std::vector<HWND> FindMessageBoxes(DWORD pid);
+// How WaitForExitWatchingBoxes ended.
+enum class ExitWait { Exited, BoxShown, TimedOut };
+// Waits up to timeoutMs for the process to exit while watching for its message boxes.
+// Exited sets *exitCode; BoxShown (the box is left open) sets *boxText to its caption
+// and message, so a test can fail at once with what the program said.
+ExitWait WaitForExitWatchingBoxes(CTestProcess& process, DWORD timeoutMs, DWORD* exitCode,
+                                  std::string* boxText);
+
 // Puts the cursor at (x, y) in virtual-screen pixels through the input queue, as an
 // absolute move: Wine accelerates relative moves, which would change their length.
 void MoveCursorTo(int x, int y);

@@ -5,12 +5,11 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "tests/support/image_files.h"
+#include "tools/common/whole_file.h"
 #include "tools/quillpack/product_writer.h"
 
 struct ContentEntry {
@@ -88,7 +87,9 @@ inline bool WriteProductFile(const std::string& path, const std::string& engine,
   return ok;
 }
 
+// The file's bytes; empty when it cannot be read.
 inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::string bytes;
+  std::string error;
+  return ReadWholeFile(path, &bytes, &error) ? bytes : std::string();
 }

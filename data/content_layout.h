@@ -1,0 +1,29 @@
+// Where a product's content sits inside its archive and how the configuration
+// document is read: shared by the engine, which reads the content, and by the tools
+// that check and pack it, so that both agree on every name and limit.
+#pragma once
+
+#include <string>
+
+class IXmlDocument;
+
+// Slideshow images are numbered from 0 and counted up to the first absent number;
+// numbers from this one on are never looked at.
+constexpr int kMaxImages = 1024;
+
+// Archive name of slideshow image `number`: image 0 is "images/0.jpg".
+std::string ImageFileName(int number);
+
+// The archive entry that holds the configuration document.
+constexpr char kConfigEntryName[] = "config\\config.xml";
+// The top-level element of the configuration document.
+constexpr char kConfigRootElement[] = "ini";
+// The element of <ini> that holds the product's identity.
+constexpr char kConfigSection[] = "Screensaver";
+// Value of an element the document does not have.
+constexpr char kMissingConfigValue[] = "***";
+
+// The text of <ini>/<section>/<key>, each found depth-first from the one before;
+// fallback when any of the three is missing.
+const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,
+                           const char* fallback);
