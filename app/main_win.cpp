@@ -17,8 +17,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   auto app = std::make_unique<CSaverApp>();
 #ifdef QUILL_FIRST_FRAME_BUILD
-  // The start-up benchmark's build: the run ends after its first presented frame.
-  app->SetFrameLimit(1);
+  // The start-up benchmark's build: the run ends after its first presented frame,
+  // which it tells the benchmark through the named event the benchmark waits on.
+  app->SetFrameLimit(1, [] {
+    HANDLE presented = OpenEventA(EVENT_MODIFY_STATE, FALSE, kFirstFrameEventName);
+    if (presented != nullptr) {
+      SetEvent(presented);
+      CloseHandle(presented);
+    }
+  });
 #endif
   const int exitCode = app->Run(instance);
 

@@ -26,7 +26,10 @@ void CSaverApp::RunFrameLoop() {
     }
     TickClock();
     m_drawer.Frame();
-    if (m_frameLimit > 0 && ++frames >= m_frameLimit) break;
+    if (m_frameLimit > 0 && ++frames >= m_frameLimit) {
+      if (m_frameLimitReached != nullptr) m_frameLimitReached();
+      break;
+    }
     if (g_settings.LowCPULoad != 0) Sleep(kLowLoadSleepMs);
   }
 }

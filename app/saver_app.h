@@ -13,6 +13,8 @@
 
 // The named mutex that keeps a second screensaver or preview from starting.
 constexpr char kInstanceMutexName[] = "QUILLSAVERMUTEX2008";
+// The start-up benchmark's event, set by its builds after the first Present.
+constexpr char kFirstFrameEventName[] = "QuillFirstFrameBench";
 // Caption of every message box the program shows.
 constexpr char kMessageCaption[] = "3D Screensaver:";
 
@@ -39,8 +41,12 @@ class CSaverApp : public CAppBase {
   void SetScreenSaverRunning(bool on);
   // Returns when no password is required or the right one has been entered.
   void VerifyPassword(HWND owner);
-  // Timing builds only: the frame loop ends after this many frames (0: never).
-  void SetFrameLimit(int frames) { m_frameLimit = frames; }
+  // Timing builds only: the frame loop ends after this many frames (0: never), and
+  // reached() is called at once, before anything is released.
+  void SetFrameLimit(int frames, void (*reached)()) {
+    m_frameLimit = frames;
+    m_frameLimitReached = reached;
+  }
 
   double GetTime() override { return m_clock.Time(); }
   double GetFrameTime() override { return m_clock.FrameTime(); }
@@ -74,6 +80,7 @@ class CSaverApp : public CAppBase {
   CAppClock m_clock;                 // per-frame times derived from m_timer
   CBlackWnd m_blackWnd;              // covers every monitor in the screensaver mode
   int m_frameLimit = 0;              // frames before the loop ends; 0: no limit
+  void (*m_frameLimitReached)() = nullptr;
   // Destroyed in reverse order: the renderer lets go of the window before the
   // window goes.
   CSaverWnd m_saverWnd;  // the window the renderer draws into

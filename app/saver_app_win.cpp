@@ -1,8 +1,6 @@
 // The application object: preparation, mode dispatch and the single error report.
 #include "app/saver_app.h"
 
-#include <shellapi.h>
-
 #include <cstdlib>
 
 #include "app/command_line.h"
@@ -137,6 +135,15 @@ CDrawer* CSaverApp::GetDrawer() { return &m_drawer; }
 void ShowHelp() {
   RunInErrorFrame("ShowHelp", [] {
     const std::string path = g_settings.Path + "ReadMe.chm";
-    ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The shell library is large and only the help needs it, so it is loaded here
+    // rather than at every start of the program.
+    HMODULE shell = LoadLibraryA("shell32.dll");
+    if (shell == nullptr) return;
+    using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    const auto execute = reinterpret_cast<ShellExecuteFunction>(
+        reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")));
+    // The library stays loaded: the shell may still work for the request after
+    // the call returns.
+    if (execute != nullptr) execute(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   });
 }

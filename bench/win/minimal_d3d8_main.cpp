@@ -3,6 +3,7 @@
 // clear, present once), so the difference to the product is the product's own cost.
 #include <windows.h>
 
+#include "app/saver_app.h"
 #include "render/com_ptr.h"
 #include "render/d3d8_library.h"
 #include "ui/saver_wnd.h"
@@ -37,6 +38,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   device->BeginScene();
   device->EndScene();
   device->Present(nullptr, nullptr, nullptr, nullptr);
+  HANDLE presented = OpenEventA(EVENT_MODIFY_STATE, FALSE, kFirstFrameEventName);
+  if (presented != nullptr) {
+    SetEvent(presented);
+    CloseHandle(presented);
+  }
   device.Reset();
   d3d.Reset();
   DestroyWindow(window);
