@@ -78,11 +78,13 @@ set_layout() {
     *) echo "wine-bench: unknown layout $1" >&2; exit 2 ;;
   esac
   xrandr --addmode DUMMY1 1024x768 2>/dev/null || true
-  if xrandr | grep -q "^DUMMY1 connected 1024x768+${second_x}+0"; then return; fi
-  xrandr --output DUMMY0 --mode 1024x768 --pos "${primary_x}x0" --primary \
-    --output DUMMY1 --mode 1024x768 --pos "${second_x}x0"
-  # A running Wine does not reliably follow a rearrangement: start it afresh, so that
-  # it reads the monitors anew.
+  if ! xrandr | grep -q "^DUMMY1 connected 1024x768+${second_x}+0"; then
+    xrandr --output DUMMY0 --mode 1024x768 --pos "${primary_x}x0" --primary \
+      --output DUMMY1 --mode 1024x768 --pos "${second_x}x0"
+  fi
+  # Wine does not reliably follow a rearrangement, nor always see the outputs that
+  # were arranged just before it started: start it afresh, so that it reads the
+  # monitors anew.
   if [ -s "$manifest" ]; then
     "$QUILL_WINESERVER" -k 2>/dev/null || true
     "$QUILL_WINESERVER" -w 2>/dev/null || true
