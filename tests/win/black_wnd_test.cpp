@@ -4,21 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "base/app_base.h"
+#include "tests/win/support/fake_app.h"
 #include "ui/black_wnd.h"
 
 namespace {
-// The application clock as the window procedure reads it, set by the test.
-class CFakeApp : public CAppBase {
- public:
-  double runTime = 0.0;
-  double GetTime() override { return runTime; }
-  double GetFrameTime() override { return 0.0; }
-  double GetRunTime() override { return runTime; }
-  double GetFrameStep() override { return 0.0; }
-  int PumpMessages() override { return 1; }
-  CDrawer* GetDrawer() override { return nullptr; }
-};
-
 // The cursor display count, left as it was.
 int CursorCount() {
   const int count = ShowCursor(TRUE) - 1;

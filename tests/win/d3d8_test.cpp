@@ -7,18 +7,14 @@
 
 #include "render/com_ptr.h"
 #include "render/d3d8_library.h"
+#include "tests/win/support/saver_harness.h"
 
 namespace {
 // Per-channel tolerance for colours read back from the device.
 constexpr int kTolerance = 2;
 
 bool ColourMatches(uint32_t actual, uint32_t expected) {
-  for (int shift = 0; shift < 24; shift += 8) {
-    const int a = static_cast<int>((actual >> shift) & 0xFF);
-    const int e = static_cast<int>((expected >> shift) & 0xFF);
-    if (std::abs(a - e) > kTolerance) return false;
-  }
-  return true;
+  return ColoursMatch(actual, expected, kTolerance);
 }
 
 // A plain window for the device to present into.

@@ -22,12 +22,7 @@ constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite 
 constexpr int kTolerance = 24;  // per channel: JPEG and filtering blur the edges a little
 
 bool ColourNear(uint32_t actual, uint32_t expected) {
-  for (int shift = 0; shift < 24; shift += 8) {
-    const int a = static_cast<int>((actual >> shift) & 0xFF);
-    const int e = static_cast<int>((expected >> shift) & 0xFF);
-    if (std::abs(a - e) > kTolerance) return false;
-  }
-  return true;
+  return ColoursMatch(actual, expected, kTolerance);
 }
 
 // The back buffer copied into system memory (GetFrontBuffer reads black under Wine).
