@@ -25,3 +25,6 @@ extern CAppBase* g_pApp;
 // 1 while the run goes on; window procedures set it to 0 to end the run. Only the
 // main thread reads and writes it.
 extern int g_keepRunning;
+
+// The accumulated run time of the one application object; 0 before there is one.
+inline double CurrentRunTime() { return g_pApp != nullptr ? g_pApp->GetRunTime() : 0.0; }

@@ -1,6 +1,8 @@
 // The black windows over every monitor and their input rules.
 #include "ui/black_wnd.h"
 
+#include "ui/window_class.h"
+
 #include "base/app_base.h"
 #include "base/error_trace.h"
 #include "base/pending_failure.h"
@@ -11,24 +13,6 @@ namespace {
 // The cursor when the last black window was created. Every black window's WM_CREATE
 // overwrites it; it is separate from the screensaver window's.
 POINT s_initialCursor{};
-
-double RunTime() { return g_pApp != nullptr ? g_pApp->GetRunTime() : 0.0; }
-
-bool RegisterBlackClass(HINSTANCE instance) {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = &CBlackWnd::WndProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  windowClass.lpszClassName = kBlackWindowClass;
-  if (RegisterClassExA(&windowClass) != 0) return true;
-  // Registered by an earlier Create: no failure.
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof existing;
-  return GetClassInfoExA(instance, kBlackWindowClass, &existing) != FALSE;
-}
 
 HWND CreateBlackWindow(HINSTANCE instance, int x, int y, int width, int height, HWND owner) {
   HWND window =
@@ -43,7 +27,9 @@ CBlackWnd::~CBlackWnd() { Destroy(); }
 
 bool CBlackWnd::Create(HINSTANCE instance, int coverAllMonitors) {
   return RunInErrorFrame("CBlackWnd::Create", [&] {
-    if (!RegisterBlackClass(instance)) return false;
+    if (!RegisterWindowClass(instance, kBlackWindowClass, &CBlackWnd::WndProc,
+                             static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))))
+      return false;
     m_window = CreateBlackWindow(instance, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                                  GetSystemMetrics(SM_CYSCREEN), nullptr);
     if (m_window == nullptr) return false;
@@ -83,10 +69,10 @@ LRESULT CALLBACK CBlackWnd::WndProc(HWND window, UINT message, WPARAM wParam, LP
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
         // Unlike the screensaver window, the black windows end the run themselves.
-        if (IsPastGraceTime(RunTime())) g_keepRunning = 0;
+        if (IsPastGraceTime(CurrentRunTime())) g_keepRunning = 0;
         break;
       case WM_MOUSEMOVE:
-        if (IsPastGraceTime(RunTime())) {
+        if (IsPastGraceTime(CurrentRunTime())) {
           // The position in lParam is the window's own; the rule is about the screen.
           POINT now{};
           GetCursorPos(&now);

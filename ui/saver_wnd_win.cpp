@@ -5,6 +5,7 @@
 #include "base/app_base.h"
 #include "base/pending_failure.h"
 #include "ui/input_rules.h"
+#include "ui/window_class.h"
 
 namespace {
 // Only one window of the class exists at a time, so the procedure's state is kept
@@ -18,8 +19,6 @@ CursorPoint ReadCursor() {
   GetCursorPos(&point);
   return CursorPoint{point.x, point.y};
 }
-
-double RunTime() { return g_pApp != nullptr ? g_pApp->GetRunTime() : 0.0; }
 
 // Asks the run to end: the WM_CLOSE handler clears the keep-running flag.
 void RequestClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
@@ -47,12 +46,13 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (saver && IsPastGraceTime(RunTime())) RequestClose(window);
+      if (saver && IsPastGraceTime(CurrentRunTime())) RequestClose(window);
       break;
     case WM_MOUSEMOVE:
       // The message's own position is not used: the cursor is read again and
       // compared with where it was at creation, so slow drift adds up.
-      if (saver && IsPastGraceTime(RunTime()) && HasCursorMovedFar(g_initialCursor, ReadCursor()))
+      if (saver && IsPastGraceTime(CurrentRunTime()) &&
+          HasCursorMovedFar(g_initialCursor, ReadCursor()))
         RequestClose(window);
       break;
     case WM_CHAR:
@@ -76,19 +76,8 @@ CSaverWnd::~CSaverWnd() { Destroy(); }
 
 bool CSaverWnd::Create(HINSTANCE instance, int debug) {
   g_debug = debug;
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = &CSaverWnd::WndProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kSaverWindowClass;
-  if (RegisterClassExA(&windowClass) == 0) {
-    // Registered by an earlier Create in this process: no failure.
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof existing;
-    if (!GetClassInfoExA(instance, kSaverWindowClass, &existing)) return false;
-  }
+  // Registered by an earlier Create in this process: no failure.
+  if (!RegisterWindowClass(instance, kSaverWindowClass, &CSaverWnd::WndProc, nullptr)) return false;
   if (debug == 0) {
     m_window = CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, "Screensaver Window",
                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,

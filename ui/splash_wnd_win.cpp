@@ -2,22 +2,13 @@
 #include "ui/splash_wnd.h"
 
 #include "base/app_base.h"
+#include "ui/window_class.h"
 
 bool CSplashWnd::Create(HINSTANCE instance, HWND parent) {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = &CSplashWnd::WndProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   // Nothing is erased: only the splash thread paints.
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-  windowClass.lpszClassName = kSplashWindowClass;
-  if (RegisterClassExA(&windowClass) == 0) {
-    WNDCLASSEXA existing{};
-    existing.cbSize = sizeof existing;
-    if (!GetClassInfoExA(instance, kSplashWindowClass, &existing)) return false;
-  }
+  if (!RegisterWindowClass(instance, kSplashWindowClass, &CSplashWnd::WndProc,
+                           static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))))
+    return false;
   RECT client{};
   GetClientRect(parent, &client);
   HWND window = CreateWindowExA(0, kSplashWindowClass, "Splash Window", WS_CHILD | WS_VISIBLE,

@@ -35,6 +35,27 @@ bool SameMode(const DisplayModeReading& a, const DisplayModeReading& b) {
 }
 }  // namespace
 
+namespace {
+// Starts /s, expects the report with `message` while no window of the run is left
+// and the display mode is `before`, then dismisses it and expects exit code 1.
+void ExpectReportOverTheDesktop(const std::string& product, const std::string& message,
+                                const DisplayModeReading& before) {
+  CTestProcess saver;
+  ASSERT_TRUE(saver.Start(product, "/s"));
+  HWND box = WaitForWindow(saver.Id(), "#32770", "3D Screensaver:", kWindowWaitMs);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "CSaverApp::Run() -> CSaverApp::DoSaver()\n\n" + message);
+  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClassName, nullptr, false).empty());
+  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClassName, nullptr, false).empty());
+  EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
+  DismissMessageBox(box);
+  DWORD exitCode = 0xFFFFFFFF;
+  ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode));
+  EXPECT_EQ(exitCode, 1u);
+}
+
+}  // namespace
+
 TEST(SaverMode, CoversTheScreenShowsTheSlideshowAndEndsOnInputAfterTheGraceTime) {
   DeleteRegistryTree(kKey);
   ASSERT_FALSE(RegistryKeyExists(kKey));
@@ -107,19 +128,7 @@ TEST(SaverMode, AModeTheDisplayLacksIsReportedAndChangesNothing) {
   ChooseMode(1000, 700, 32);
   const std::string product = SaverProduct("saver mode.scr");
 
-  CTestProcess saver;
-  ASSERT_TRUE(saver.Start(product, "/s"));
-  HWND box = WaitForWindow(saver.Id(), "#32770", "3D Screensaver:", kWindowWaitMs);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box),
-            "CSaverApp::Run() -> CSaverApp::DoSaver()\n\n\"Could not set specified video mode\"");
-  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClassName, nullptr, false).empty());
-  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClassName, nullptr, false).empty());
-  EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
-  DismissMessageBox(box);
-  DWORD exitCode = 0xFFFFFFFF;
-  ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode));
-  EXPECT_EQ(exitCode, 1u);
+  ExpectReportOverTheDesktop(product, "\"Could not set specified video mode\"", before);
   EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
   DeleteRegistryTree(kKey);
 }
@@ -134,19 +143,7 @@ TEST(SaverMode, AFailedRendererIsReportedOverTheRestoredDesktop) {
       MakeProduct("no font.scr",
                   Without(SlideshowContent(kTitle, kCompany, kImageColours), {"fonts/basic.font"}));
 
-  CTestProcess saver;
-  ASSERT_TRUE(saver.Start(product, "/s"));
-  HWND box = WaitForWindow(saver.Id(), "#32770", "3D Screensaver:", kWindowWaitMs);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box),
-            "CSaverApp::Run() -> CSaverApp::DoSaver()\n\n\"Could not init Rendering Engine\"");
-  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClassName, nullptr, false).empty());
-  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClassName, nullptr, false).empty());
-  EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
-  DismissMessageBox(box);
-  DWORD exitCode = 0xFFFFFFFF;
-  ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode));
-  EXPECT_EQ(exitCode, 1u);
+  ExpectReportOverTheDesktop(product, "\"Could not init Rendering Engine\"", before);
   DeleteRegistryTree(kKey);
 }
 
