@@ -14,6 +14,12 @@ bool ReadProductConfig(const char* data, int size, ProductInfo& product) {
   product.Year = GetConfigValue(*document, kConfigSection, "Year", kMissingConfigValue);
   product.Company = GetConfigValue(*document, kConfigSection, "Company", kMissingConfigValue);
   product.SettingsKey = "Software\\" + product.Company + "\\" + product.Title;
+  // An unknown or missing value keeps the default: older products behave as before.
+  product.Monitors = kDefaultMonitors;
+  ParseMonitorsOption(GetConfigValue(*document, kConfigSection, kMonitorsElement, ""),
+                      product.Monitors);
+  product.Fit = kDefaultFit;
+  ParseFitMode(GetConfigValue(*document, kConfigSection, kFitElement, ""), product.Fit);
   return true;
 }
 

@@ -110,6 +110,13 @@ std::vector<CheckCase> CheckCases() {
        {"warning: Config/Config.xml: <Title> contains a backslash, which nests the settings' "
         "registry key one level deeper",
         "warning: Config/Config.xml: <Company> is empty"}},
+      {"unknown screen option values",
+       config("<ini><Screensaver><Title>T</Title><Version>1</Version><Year>2026</Year>"
+              "<Company>C</Company><Monitors>both</Monitors><Fit>Fill</Fit></Screensaver></ini>"),
+       {"warning: Config/Config.xml: <Monitors> has the unknown value \"both\"; accepted values "
+        "are primary, all; the engine uses primary",
+        "warning: Config/Config.xml: <Fit> has the unknown value \"Fill\"; accepted values are "
+        "stretch, fill, fit; the engine uses stretch"}},
       {"font missing",
        remove("fonts/basic.font"),
        {"error: fonts/basic.font: missing; the engine's renderer does not start without it"}},
@@ -289,6 +296,8 @@ TEST(QuillpackCommands, BuildListExtractRoundTrip) {
   ASSERT_EQ(RunTool({"list", product}, &out, &err), 0) << err;
   EXPECT_EQ(out.substr(0, out.find('\n')), "archive at offset 5001, 12 entries");
   EXPECT_NE(out.find("100000\tnotes/readme.txt\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\nMonitors: primary (not set)\nFit: stretch (not set)\n"), std::string::npos)
+      << out;
 
   const fs::path extracted = root / "extracted";
   ASSERT_EQ(RunTool({"extract", product, "-o", extracted.string()}, &out, &err), 0) << err;

@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 
+#include "base/screen_options.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "data/xml_document.h"
@@ -119,6 +120,23 @@ class CChecker {
                 " contains a backslash, which nests the settings' registry key one level "
                 "deeper");
     }
+    CheckOption(*file, *document, kMonitorsElement, ParseMonitorsOption, ToString(kDefaultMonitors),
+                AcceptedMonitorsValues());
+    CheckOption(*file, *document, kFitElement, ParseFitMode, ToString(kDefaultFit),
+                AcceptedFitValues());
+  }
+
+  // An optional screen option whose value the engine does not know: it takes the
+  // default, which is probably not what the maker wrote it for.
+  template <typename Enum>
+  void CheckOption(const ContentFile& file, IXmlDocument& document, const char* element,
+                   bool (*parse)(const std::string&, Enum&), const char* fallback,
+                   const std::string& accepted) {
+    const char* found = GetConfigValue(document, kConfigSection, element, nullptr);
+    Enum value{};
+    if (found == nullptr || parse(found, value)) return;
+    Warning(file.name + ": <" + element + "> has the unknown value \"" + found +
+            "\"; accepted values are " + accepted + "; the engine uses " + fallback);
   }
 
   void CheckFont() {

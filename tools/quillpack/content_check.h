@@ -13,7 +13,8 @@
 //   the image numbers (later images are never shown), images numbered past 1023 or
 //   written with leading zeros (never shown), an empty Title/Version/Year/Company, a
 //   backslash in Title or Company (nests the settings key), glyphs the overlays draw
-//   missing from the font, names the engine can never look up.
+//   missing from the font, names the engine can never look up, a <Monitors> or
+//   <Fit> value the engine does not know (it takes the default).
 #pragma once
 
 #include <string>

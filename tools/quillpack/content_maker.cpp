@@ -149,7 +149,7 @@ bool CContentMaker::WriteFixedFiles(const ProductIdentity& ansi) {
                FormatFontDescription(atlas, m_options.font.filename().u8string())) &&
          Write("textures/font.tga", std::string(tga.begin(), tga.end())) &&
          Write("textures/default.jpg", textureJpeg) &&
-         Write("config/config.xml", FormatConfigDocument(ansi));
+         Write("config/config.xml", FormatConfigDocument(ansi, m_options.monitors, m_options.fit));
 }
 
 bool CContentMaker::PutInPlace() {

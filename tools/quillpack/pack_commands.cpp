@@ -18,7 +18,10 @@
 #include <unistd.h>
 #endif
 
+#include "base/screen_options.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
+#include "data/xml_document.h"
 #include "tools/quillpack/content_check.h"
 #include "tools/quillpack/content_folder.h"
 #include "tools/quillpack/content_maker.h"
@@ -36,6 +39,7 @@ const char kUsage[] =
     "usage:\n"
     "  quillpack new PHOTO... -o CONTENT_DIR --title T --company C [--year Y]\n"
     "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
+    "                [--monitors all|primary] [--fit stretch|fill|fit]\n"
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
     "  quillpack check CONTENT_DIR\n"
@@ -47,7 +51,10 @@ const char kUsage[] =
     "         JPEGs no longer than --max-side (default 3840) pixels, kept byte for\n"
     "         byte where they already are; four splash pictures; the bitmap font\n"
     "         (default DejaVu Sans, Arial on Windows); config/config.xml in\n"
-    "         Windows-1252 (Year defaults to this year, Version to 1.0).\n"
+    "         Windows-1252 (Year defaults to this year, Version to 1.0), with the\n"
+    "         slideshow on --monitors (default all) and pictures placed by --fit\n"
+    "         (default fill: cover the screen, crop to its shape; fit: whole picture\n"
+    "         with black bars; stretch: to the screen's shape).\n"
     "installer  makes a 64-bit Windows installer of PRODUCT.scr with NSIS's makensis\n"
     "         (QUILL_MAKENSIS names another): per user, no administrator rights; it\n"
     "         makes the product the current screensaver and its uninstaller puts the\n"
@@ -58,7 +65,8 @@ const char kUsage[] =
     "         under a temporary name and renamed into place when complete; it may not\n"
     "         replace the engine file.\n"
     "check    runs the checks alone. Exit status 1 when there is an error.\n"
-    "list     lists a product's entries: uncompressed size and name.\n"
+    "list     lists a product's entries (uncompressed size and name) and its screen\n"
+    "         options <Monitors> and <Fit>.\n"
     "extract  writes every entry of a product into DIR (never outside it).\n"
     "\n"
     "Names are found as the engine finds them: either slash, ASCII letters in any case.\n"
@@ -72,7 +80,8 @@ const char kUsage[] =
     "  in the image numbers (images after it are never shown); images numbered past\n"
     "  1023 or written with leading zeros; empty configuration values; a backslash in\n"
     "  Title or Company; glyphs of the clock or frame-rate counter missing from the\n"
-    "  font; names the engine can never look up.\n";
+    "  font; names the engine can never look up; a <Monitors> or <Fit> value the\n"
+    "  engine does not know.\n";
 
 struct CommandLine {
   std::string command;
@@ -85,7 +94,7 @@ struct CommandLine {
 // Options of "new" that take a value, and those that stand alone.
 bool TakesValue(const std::string& arg) {
   return arg == "--title" || arg == "--company" || arg == "--year" || arg == "--version" ||
-         arg == "--font" || arg == "--max-side";
+         arg == "--font" || arg == "--max-side" || arg == "--monitors" || arg == "--fit";
 }
 bool IsFlag(const std::string& arg) { return arg == "-r" || arg == "--force"; }
 
@@ -221,6 +230,26 @@ bool OpenProduct(const std::string& path, CContentArchive* archive, std::ostream
   return false;
 }
 
+// The screen options as the engine will take them; an unknown value is shown with
+// the default that replaces it.
+void ListScreenOptions(CContentArchive& archive, std::ostream& out) {
+  std::unique_ptr<IFileData> file = archive.Read(kConfigEntryName, false);
+  XmlDocumentPtr document = CreateXmlDocument();
+  if (!file || !document || !document->Parse(file->GetData(), file->GetSize())) return;
+  const auto show = [&](const char* element, const char* fallback, auto parse, auto value) {
+    const char* found = GetConfigValue(*document, kConfigSection, element, nullptr);
+    out << element << ": ";
+    if (found == nullptr)
+      out << fallback << " (not set)\n";
+    else if (parse(found, value))
+      out << ToString(value) << '\n';
+    else
+      out << fallback << " (unknown value \"" << found << "\")\n";
+  };
+  show(kMonitorsElement, ToString(kDefaultMonitors), ParseMonitorsOption, kDefaultMonitors);
+  show(kFitElement, ToString(kDefaultFit), ParseFitMode, kDefaultFit);
+}
+
 int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
   if (line.operands.size() != 1 || line.hasOutput) {
     err << "quillpack: list needs PRODUCT.scr\n";
@@ -233,6 +262,7 @@ int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
   for (const ArchiveEntryInfo& entry : archive.GetEntries())
     out << entry.uncompressedSize << '\t' << entry.name
         << (entry.encrypted ? "" : "\t(not encrypted)") << '\n';
+  ListScreenOptions(archive, out);
   return kExitOk;
 }
 
@@ -346,6 +376,13 @@ int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
   options.maxSide = static_cast<int>(side);
+  const std::string monitors = option("--monitors", ToString(MonitorsOption::All));
+  const std::string fit = option("--fit", ToString(FitMode::Fill));
+  if (!ParseMonitorsOption(monitors, options.monitors) || !ParseFitMode(fit, options.fit)) {
+    err << "quillpack: --monitors takes " << AcceptedMonitorsValues() << "; --fit takes "
+        << AcceptedFitValues() << '\n';
+    return kExitUsage;
+  }
   options.recursive = line.options.count("-r") != 0;
   options.force = line.options.count("--force") != 0;
   options.progress = StderrIsTerminal(err);

@@ -150,7 +150,8 @@ bool ToWindows1252Identity(const ProductIdentity& utf8, ProductIdentity* ansi, s
          ConvertField("Company", true, utf8.company, &ansi->company, why);
 }
 
-std::string FormatConfigDocument(const ProductIdentity& ansi) {
+std::string FormatConfigDocument(const ProductIdentity& ansi, MonitorsOption monitors,
+                                 FitMode fit) {
   // The declaration names the code page so that XML tools read the bytes right; the
   // engine itself skips it.
   return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
@@ -168,6 +169,12 @@ std::string FormatConfigDocument(const ProductIdentity& ansi) {
          "\t\t<Company>" +
          ansi.company +
          "</Company>\r\n"
+         "\t\t<" +
+         kMonitorsElement + ">" + ToString(monitors) + "</" + kMonitorsElement +
+         ">\r\n"
+         "\t\t<" +
+         kFitElement + ">" + ToString(fit) + "</" + kFitElement +
+         ">\r\n"
          "\t</Screensaver>\r\n"
          "</ini>\r\n";
 }

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/screen_options.h"
+
 struct ProductIdentity {
   std::string title;
   std::string version;
@@ -20,8 +22,8 @@ struct ProductIdentity {
 // key "Software\<Company>\<Title>").
 bool ToWindows1252Identity(const ProductIdentity& utf8, ProductIdentity* ansi, std::string* why);
 
-// The config/config.xml document for a Windows-1252 identity.
-std::string FormatConfigDocument(const ProductIdentity& ansi);
+// The config/config.xml document for a Windows-1252 identity and the screen options.
+std::string FormatConfigDocument(const ProductIdentity& ansi, MonitorsOption monitors, FitMode fit);
 
 // One UTF-8 character from text[*at]; advances *at. False for malformed UTF-8,
 // overlong forms and surrogates.
