@@ -1,0 +1,31 @@
+// Where a picture lands on its screen for each fit mode, as the texture coordinates
+// that the screen's edges sample. The grid mesh always covers the whole screen (the
+// transitions sweep all of it); only the texture coordinates move, so no placement
+// costs texture memory.
+#pragma once
+
+#include "base/screen_options.h"
+
+// Texture coordinates at the screen's left, top, right and bottom edges. [0, 1] on
+// both axes is the whole picture; a range wider than that leaves bars outside the
+// picture (fit), a narrower one crops it (fill).
+struct TextureRect {
+  float left = 0.0f;
+  float top = 0.0f;
+  float right = 1.0f;
+  float bottom = 1.0f;
+};
+
+// The rectangle for a picture of pictureWidth x pictureHeight pixels on a screen of
+// screenWidth x screenHeight. stretch: the whole picture over the whole screen.
+// fill: the picture's centre cut to the screen's shape. fit: the whole picture,
+// centred, with bars on the two sides where the shapes differ. A size that is not
+// positive gives the stretch rectangle.
+TextureRect PlacePicture(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight,
+                         FitMode mode);
+
+// The size to decode a picture at so that the part on screen meets the screen's
+// resolution: the screen's own size for stretch, the picture scaled to cover it for
+// fill and to fit inside it for fit. The picture's size when the screen's is unknown.
+void PlacementDecodeSize(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight,
+                         FitMode mode, int& width, int& height);
