@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/screen_options.h"
 #include "render/bitmap_font.h"
 #include "render/com_ptr.h"
 #include "render/d3d8_library.h"
@@ -20,6 +21,7 @@
 #include "render/dynamic_vertex_buffer.h"
 #include "render/image_source.h"
 #include "render/overlay_text.h"
+#include "render/picture_placement.h"
 #include "render/slideshow.h"
 #include "render/transition.h"
 
@@ -34,6 +36,14 @@ class CDrawerBase {
 
  protected:
   ~CDrawerBase() = default;
+};
+
+// A slideshow picture: its texture and the picture's own size, which the texture's
+// (scaled, perhaps to powers of two) does not keep and the placement needs.
+struct SlidePicture {
+  CCom<IDirect3DTexture8> texture;
+  int width = 0;  // pixels of the picture as packaged
+  int height = 0;
 };
 
 class CDrawer : public CDrawerBase, private IImageSource {
@@ -56,9 +66,10 @@ class CDrawer : public CDrawerBase, private IImageSource {
   IDirect3DTexture8* LoadTexture(const char* name, unsigned mipLevels, D3DFORMAT format) override;
   IDirect3DDevice8* GetDevice() override { return m_device.Get(); }
 
-  // A new texture of a slideshow image (the caller owns the reference), with a
-  // retry at 1024 x 1024 for a device that cannot take it at its own size.
-  IDirect3DTexture8* LoadImageTexture(const char* name);
+  // A slideshow image's texture with the picture's own size, with a retry at
+  // 1024 x 1024 for a device that cannot take it at its size; null when the image
+  // cannot be loaded.
+  std::unique_ptr<SlidePicture> LoadPicture(const char* name);
 
   // Draws text with its top-left corner at (x, y) in screen units, one textured
   // quad a character. Render states are the caller's.
@@ -67,11 +78,20 @@ class CDrawer : public CDrawerBase, private IImageSource {
   // Draws one frame's scene into the back buffer without presenting it: the two
   // images blended by mask (kGridColumns x kGridRows weights) and the overlays.
   // False when the scene could not be drawn.
-  bool DrawScene(IDirect3DTexture8* current, IDirect3DTexture8* next, const float* mask);
+  // Either picture may be null.
+  bool DrawScene(const SlidePicture* current, const SlidePicture* next, const float* mask);
+
+  // How pictures meet the screen's shape; Init takes the product's choice.
+  void SetFitMode(FitMode mode) { m_fit = mode; }
 
   // For tests: the number of texture stages the composite uses (1: two passes).
   int GetTextureStages() const { return m_textureStages; }
   void SetTextureStages(int stages) { m_textureStages = stages < 1 ? 1 : stages; }
+  // For tests: false makes fit paint its black edge into the pictures even where the
+  // device offers a border colour.
+  void UseBorderAddressing(bool use) {
+    m_borderAddressing = use && (m_caps.TextureAddressCaps & D3DPTADDRESSCAPS_BORDER) != 0;
+  }
   // For tests: the device's state and the loaded content.
   bool IsDeviceLost() const { return m_deviceLost; }
   int GetImageCount() const { return m_slideshow.GetImageCount(); }
@@ -100,12 +120,22 @@ class CDrawer : public CDrawerBase, private IImageSource {
   void SetFixedStates();
   // Polls a lost device; true once it is usable again.
   bool Recover();
+  // width and height 0 take the picture's own size, or its placement size under fill
+  // and fit; pictureWidth and pictureHeight, when given, receive the picture's own.
   IDirect3DTexture8* CreateTextureFromFile(const char* name, unsigned mipLevels, D3DFORMAT format,
-                                           int width, int height);
+                                           int width, int height, int* pictureWidth = nullptr,
+                                           int* pictureHeight = nullptr);
+  void ReadScreenSize();
 
   void SetTransforms();
   bool FillGrid(const float* mask);
-  void DrawComposite(IDirect3DTexture8* current, IDirect3DTexture8* next);
+  void DrawComposite(const SlidePicture* current, const SlidePicture* next);
+  void DrawCompositeTwoPass(const SlidePicture* current, const SlidePicture* next);
+  void DrawCompositeOnePass(const SlidePicture* current, const SlidePicture* next);
+  // Binds picture to stage with its placement: a texture transform and, for fit,
+  // black outside it. EndPlacement puts the stage back to untransformed wrapping.
+  void BindPicture(DWORD stage, const SlidePicture* picture);
+  void EndPlacement(DWORD stage);
   void DrawGrid();
   void DrawOverlays();
   void DrawFps();
@@ -137,7 +167,11 @@ class CDrawer : public CDrawerBase, private IImageSource {
   CBitmapFont m_font;
   std::unique_ptr<CTransition> m_transition;
   CSlideshow m_slideshow;
-  int m_textureStages = 1;    // usable texture stages, at least 1
+  int m_textureStages = 1;  // usable texture stages, at least 1
+  FitMode m_fit = kDefaultFit;
+  bool m_borderAddressing = false;  // the device paints outside a texture in a border colour
+  int m_screenWidth = 0;            // back buffer, pixels
+  int m_screenHeight = 0;
   bool m_deviceLost = false;  // Present reported a lost device; drawing waits
   bool m_released = false;    // Shutdown ran
 };

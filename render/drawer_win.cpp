@@ -9,6 +9,7 @@
 
 #include "base/app_base.h"
 #include "base/error_trace.h"
+#include "base/product_info.h"
 #include "base/settings.h"
 #include "data/content_archive.h"
 #include "render/gamma_ramp.h"
@@ -23,6 +24,11 @@ constexpr DWORD kGammaCalibrate = 1;
 // Size a slideshow image is asked at when its own size fails.
 constexpr int kFallbackImageSide = 1024;
 constexpr DWORD kClearColour = 0xFF000000;  // opaque black
+// The slideshow samples one mip level finer than the screen asks: pictures stay sharp
+// where they are shrunk, at the price of a little shimmer.
+constexpr float kPictureMipLodBias = -1.0f;
+// Outside a picture placed with fit: black, as the cleared screen around it.
+constexpr DWORD kBorderColour = 0xFF000000;
 
 DWORD FloatBits(float value) {
   DWORD bits;
@@ -42,6 +48,35 @@ void SetStandardStage0(IDirect3DDevice8* device) {
 void SetAddressing(IDirect3DDevice8* device, DWORD stage, DWORD mode) {
   device->SetTextureStageState(stage, D3DTSS_ADDRESSU, mode);
   device->SetTextureStageState(stage, D3DTSS_ADDRESSV, mode);
+}
+
+// The texture transform that maps the screen's 0..1 onto the placement rectangle.
+// Two-component coordinates enter as (u, v, 1): the offset sits in the third row.
+D3DMATRIX PlacementMatrix(const TextureRect& rect) {
+  D3DMATRIX matrix{};
+  matrix._11 = rect.right - rect.left;
+  matrix._22 = rect.bottom - rect.top;
+  matrix._31 = rect.left;
+  matrix._32 = rect.top;
+  matrix._33 = matrix._44 = 1.0f;
+  return matrix;
+}
+
+// Paints the outermost texels of every level black, so that clamping continues the
+// picture with black where the device has no border colour.
+void PaintBlackEdge(DecodedImage& image) {
+  for (MipLevel& level : image.levels) {
+    const int w = level.width;
+    const int h = level.height;
+    for (int x = 0; x < w; ++x) {
+      level.pixels[static_cast<size_t>(x)] = kBorderColour;
+      level.pixels[static_cast<size_t>(h - 1) * w + x] = kBorderColour;
+    }
+    for (int y = 0; y < h; ++y) {
+      level.pixels[static_cast<size_t>(y) * w] = kBorderColour;
+      level.pixels[static_cast<size_t>(y) * w + w - 1] = kBorderColour;
+    }
+  }
 }
 
 D3DMATRIX ToD3D(const Matrix4& matrix) {
@@ -88,6 +123,7 @@ CDrawer::~CDrawer() { Shutdown(); }
 // Device creation and the resources a Reset loses.
 
 bool CDrawer::Init(HWND window, bool fullScreen) {
+  m_fit = g_product.Fit;
   if (!CreateDevice(window, fullScreen)) return false;
   ApplyBrightness();
   if (!CreateDeviceResources()) return false;
@@ -148,7 +184,19 @@ bool CDrawer::CreateDevice(HWND window, bool fullScreen) {
   m_device->GetDeviceCaps(&m_caps);
   const DWORD stages = std::min(m_caps.MaxTextureBlendStages, m_caps.MaxSimultaneousTextures);
   m_textureStages = stages < 1 ? 1 : static_cast<int>(stages);
+  m_borderAddressing = (m_caps.TextureAddressCaps & D3DPTADDRESSCAPS_BORDER) != 0;
+  ReadScreenSize();
   return true;
+}
+
+void CDrawer::ReadScreenSize() {
+  CCom<IDirect3DSurface8> backBuffer;
+  D3DSURFACE_DESC description{};
+  if (FAILED(m_device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) ||
+      FAILED(backBuffer->GetDesc(&description)))
+    return;
+  m_screenWidth = static_cast<int>(description.Width);
+  m_screenHeight = static_cast<int>(description.Height);
 }
 
 void CDrawer::ApplyBrightness() {
@@ -252,25 +300,45 @@ IDirect3DTexture8* CDrawer::LoadTexture(const char* name, unsigned mipLevels, D3
   return texture;
 }
 
-IDirect3DTexture8* CDrawer::LoadImageTexture(const char* name) {
+std::unique_ptr<SlidePicture> CDrawer::LoadPicture(const char* name) {
   if (!m_device) return nullptr;
-  IDirect3DTexture8* texture = CreateTextureFromFile(name, 0, D3DFMT_UNKNOWN, 0, 0);
-  if (texture == nullptr)
-    texture =
-        CreateTextureFromFile(name, 0, D3DFMT_UNKNOWN, kFallbackImageSide, kFallbackImageSide);
-  return texture;
+  auto picture = std::make_unique<SlidePicture>();
+  picture->texture = CCom<IDirect3DTexture8>(
+      CreateTextureFromFile(name, 0, D3DFMT_UNKNOWN, 0, 0, &picture->width, &picture->height));
+  if (!picture->texture)
+    picture->texture = CCom<IDirect3DTexture8>(
+        CreateTextureFromFile(name, 0, D3DFMT_UNKNOWN, kFallbackImageSide, kFallbackImageSide,
+                              &picture->width, &picture->height));
+  if (!picture->texture) return nullptr;
+  return picture;
 }
 
 IDirect3DTexture8* CDrawer::CreateTextureFromFile(const char* name, unsigned mipLevels,
-                                                  D3DFORMAT format, int width, int height) {
+                                                  D3DFORMAT format, int width, int height,
+                                                  int* pictureWidth, int* pictureHeight) {
   DecodedImage image;
   {
     // The archive's copy lives only until the pixels are decoded.
     std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
     if (!file) return nullptr;
+    ImageInfo info;
+    if (!ReadImageInfo(file->GetData(), static_cast<size_t>(file->GetSize()), info)) return nullptr;
+    if (pictureWidth != nullptr) *pictureWidth = info.width;
+    if (pictureHeight != nullptr) *pictureHeight = info.height;
     ImageRequest request;
     request.width = width;
     request.height = height;
+    if (width == 0 && height == 0 && pictureWidth != nullptr && m_fit != FitMode::Stretch) {
+      // The part on screen at the screen's resolution; never larger than the
+      // picture, which would cost memory and add no detail.
+      int placedWidth = 0, placedHeight = 0;
+      PlacementDecodeSize(info.width, info.height, m_screenWidth, m_screenHeight, m_fit,
+                          placedWidth, placedHeight);
+      if (placedWidth < info.width) {
+        request.width = placedWidth;
+        request.height = placedHeight;
+      }
+    }
     request.mipLevels = static_cast<int>(mipLevels);
     // Power-of-two sides only where the device needs them: stretching a 1920 x 1080
     // photo to 2048 x 2048 costs time and memory for nothing elsewhere.
@@ -280,6 +348,8 @@ IDirect3DTexture8* CDrawer::CreateTextureFromFile(const char* name, unsigned mip
     if (!DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image))
       return nullptr;
   }
+  if (pictureWidth != nullptr && m_fit == FitMode::Fit && !m_borderAddressing)
+    PaintBlackEdge(image);
   if (format == D3DFMT_UNKNOWN) format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   // The decoder gives 32-bit pixels only.
   if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return nullptr;
@@ -291,10 +361,10 @@ bool CDrawer::HasImage(int number) {
 }
 
 ImageHandle CDrawer::LoadImage(int number) {
-  return LoadImageTexture(ImageFileName(number).c_str());
+  return LoadPicture(ImageFileName(number).c_str()).release();
 }
 
-void CDrawer::ReleaseImage(ImageHandle image) { static_cast<IDirect3DTexture8*>(image)->Release(); }
+void CDrawer::ReleaseImage(ImageHandle image) { delete static_cast<SlidePicture*>(image); }
 
 // ---------------------------------------------------------------------------------
 // Frames.
@@ -311,8 +381,8 @@ void CDrawer::Frame() {
 
   const float progress = m_slideshow.Step(m_currentTime);
   const float* mask = m_transition->ComputeMask(progress);
-  auto* current = static_cast<IDirect3DTexture8*>(m_slideshow.GetCurrentImage());
-  auto* next = static_cast<IDirect3DTexture8*>(m_slideshow.GetNextImage());
+  const auto* current = static_cast<const SlidePicture*>(m_slideshow.GetCurrentImage());
+  const auto* next = static_cast<const SlidePicture*>(m_slideshow.GetNextImage());
   if (!DrawScene(current, next, mask)) {
     if (m_device->TestCooperativeLevel() != D3D_OK) m_deviceLost = true;
     return;
@@ -321,7 +391,7 @@ void CDrawer::Frame() {
     m_deviceLost = true;
 }
 
-bool CDrawer::DrawScene(IDirect3DTexture8* current, IDirect3DTexture8* next, const float* mask) {
+bool CDrawer::DrawScene(const SlidePicture* current, const SlidePicture* next, const float* mask) {
   if (!m_device || !m_vertexBuffer) return false;
   if (FAILED(m_device->BeginScene())) return false;
   m_vertexBuffer->StartFrame();
@@ -362,34 +432,39 @@ void CDrawer::DrawGrid() {
   m_device->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, kGridVertexCount, 0, kGridTriangleCount);
 }
 
-void CDrawer::DrawComposite(IDirect3DTexture8* current, IDirect3DTexture8* next) {
+void CDrawer::DrawComposite(const SlidePicture* current, const SlidePicture* next) {
+  if (m_textureStages == 1)
+    DrawCompositeTwoPass(current, next);
+  else
+    DrawCompositeOnePass(current, next);
+}
+
+// Two passes: the current image opaque, then the next one blended by the vertex alpha.
+void CDrawer::DrawCompositeTwoPass(const SlidePicture* current, const SlidePicture* next) {
   IDirect3DDevice8* device = m_device.Get();
-  if (m_textureStages == 1) {
-    // Two passes: the current image opaque, then the next one blended by the
-    // vertex alpha.
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetRenderState(D3DRS_ZENABLE, FALSE);
-    SetStandardStage0(device);
-    SetAddressing(device, 0, D3DTADDRESS_CLAMP);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(-1.0f));
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
+  SetStandardStage0(device);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(kPictureMipLodBias));
 
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetTexture(0, current);
-    DrawGrid();
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetTexture(0, next);
-    DrawGrid();
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  BindPicture(0, current);
+  DrawGrid();
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  BindPicture(0, next);
+  DrawGrid();
 
-    device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(0.0f));
-    SetAddressing(device, 0, D3DTADDRESS_WRAP);
-    return;
-  }
+  device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(0.0f));
+  EndPlacement(0);
+}
 
-  // One pass: stage 0 takes the current image, stage 1 blends the next one over it
-  // by the vertex alpha.
+// One pass: stage 0 takes the current image, stage 1 blends the next one over it by
+// the vertex alpha.
+void CDrawer::DrawCompositeOnePass(const SlidePicture* current, const SlidePicture* next) {
+  IDirect3DDevice8* device = m_device.Get();
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
@@ -400,16 +475,14 @@ void CDrawer::DrawComposite(IDirect3DTexture8* current, IDirect3DTexture8* next)
   device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
   device->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
-  SetAddressing(device, 0, D3DTADDRESS_CLAMP);
-  SetAddressing(device, 1, D3DTADDRESS_CLAMP);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
 
-  device->SetTexture(0, current);
-  device->SetTexture(1, next);
-  device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(-1.0f));
-  device->SetTextureStageState(1, D3DTSS_MIPMAPLODBIAS, FloatBits(-1.0f));
+  BindPicture(0, current);
+  BindPicture(1, next);
+  device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(kPictureMipLodBias));
+  device->SetTextureStageState(1, D3DTSS_MIPMAPLODBIAS, FloatBits(kPictureMipLodBias));
   DrawGrid();
   device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(0.0f));
   device->SetTextureStageState(1, D3DTSS_MIPMAPLODBIAS, FloatBits(0.0f));
@@ -417,10 +490,34 @@ void CDrawer::DrawComposite(IDirect3DTexture8* current, IDirect3DTexture8* next)
   SetStandardStage0(device);
   device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
   device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-  SetAddressing(device, 0, D3DTADDRESS_WRAP);
-  SetAddressing(device, 1, D3DTADDRESS_WRAP);
+  EndPlacement(0);
+  EndPlacement(1);
   // The next image stays bound to stage 1 only while it is in use.
   device->SetTexture(1, nullptr);
+}
+
+void CDrawer::BindPicture(DWORD stage, const SlidePicture* picture) {
+  IDirect3DDevice8* device = m_device.Get();
+  device->SetTexture(stage, picture != nullptr ? picture->texture.Get() : nullptr);
+  const bool placed = picture != nullptr && m_fit != FitMode::Stretch;
+  // Fit shows black beyond the picture: the border colour where the device has one,
+  // else the black edge its texels were given at load, continued by clamping.
+  const bool border = placed && m_fit == FitMode::Fit && m_borderAddressing;
+  if (border) device->SetTextureStageState(stage, D3DTSS_BORDERCOLOR, kBorderColour);
+  SetAddressing(device, stage, border ? D3DTADDRESS_BORDER : D3DTADDRESS_CLAMP);
+  if (!placed) {
+    device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    return;
+  }
+  const D3DMATRIX matrix = PlacementMatrix(
+      PlacePicture(picture->width, picture->height, m_screenWidth, m_screenHeight, m_fit));
+  device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &matrix);
+  device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+}
+
+void CDrawer::EndPlacement(DWORD stage) {
+  m_device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+  SetAddressing(m_device.Get(), stage, D3DTADDRESS_WRAP);
 }
 
 // ---------------------------------------------------------------------------------

@@ -18,7 +18,8 @@
 #include "ui/saver_wnd.h"
 
 namespace {
-constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF,
+                   kBlack = 0x000000;
 constexpr int kTolerance = 24;  // per channel: JPEG and filtering blur the edges a little
 
 bool ColourNear(uint32_t actual, uint32_t expected) {
@@ -86,12 +87,12 @@ class DrawerTest : public ::testing::Test {
 
   // Draws current and next blended by effect 0 at progress p, and reads it back.
   void DrawWipe(float p, const char* current, const char* next, BackBuffer* out) {
-    CCom<IDirect3DTexture8> a(m_drawer->LoadImageTexture(current));
-    CCom<IDirect3DTexture8> b(m_drawer->LoadImageTexture(next));
+    std::unique_ptr<SlidePicture> a = m_drawer->LoadPicture(current);
+    std::unique_ptr<SlidePicture> b = m_drawer->LoadPicture(next);
     ASSERT_TRUE(a && b);
     CTransition transition(kGridColumns, kGridRows);
     ASSERT_TRUE(transition.SetEffect(0, 0.5f, 0.5f));
-    ASSERT_TRUE(m_drawer->DrawScene(a.Get(), b.Get(), transition.ComputeMask(p)));
+    ASSERT_TRUE(m_drawer->DrawScene(a.get(), b.get(), transition.ComputeMask(p)));
     ReadBackBuffer(m_drawer->GetDevice(), out);
   }
 
@@ -135,6 +136,43 @@ TEST_F(DrawerTest, TheCompositeShowsEachImageWhereTheMaskSaysInOneAndTwoPasses) 
         EXPECT_TRUE(ColourNear(image.At(0.75, y), c.right))
             << stages << " stages, p " << c.p << std::hex << ": " << image.At(0.75, y);
       }
+    }
+  }
+}
+
+TEST_F(DrawerTest, FitKeepsTheShapeWithBlackBarsInOneAndTwoPasses) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  m_drawer->SetFitMode(FitMode::Fit);
+  const int deviceStages = m_drawer->GetTextureStages();
+  // Last, the black edge of devices without a border colour.
+  const struct {
+    int stages;
+    bool border;
+  } devices[] = {{deviceStages, true}, {1, true}, {deviceStages, false}};
+  for (const auto& device : devices) {
+    const int stages = device.stages;
+    m_drawer->SetTextureStages(stages);
+    m_drawer->UseBorderAddressing(device.border);
+    // The 2:1 white picture as the current image (p 0) and as the next one (p 1).
+    for (float p : {0.0f, 1.0f}) {
+      BackBuffer image;
+      DrawWipe(p, p == 0.0f ? "textures/wide.jpg" : "images/0.jpg",
+               p == 0.0f ? "images/0.jpg" : "textures/wide.jpg", &image);
+      // The picture spans the width and (width / 2) of the height, centred.
+      const double bar = (1.0 - image.width / 2.0 / image.height) / 2.0;
+      ASSERT_GT(bar, 0.05);
+      const struct {
+        double y;
+        uint32_t colour;
+      } samples[] = {{bar / 2, kBlack},
+                     {bar + 0.03, kWhite},
+                     {0.5, kWhite},
+                     {1.0 - bar - 0.03, kWhite},
+                     {1.0 - bar / 2, kBlack}};
+      for (const auto& sample : samples)
+        EXPECT_TRUE(ColourNear(image.At(0.5, sample.y), sample.colour))
+            << stages << " stages, border " << device.border << ", p " << p << ", y " << sample.y
+            << std::hex << ": " << image.At(0.5, sample.y);
     }
   }
 }
