@@ -260,6 +260,14 @@ TEST(ImageIoTest, PngRoundTripStretchesToTheRequestedSize) {
     EXPECT_NEAR(stretched.pixels[i + 1], 140, 1);
     EXPECT_NEAR(stretched.pixels[i + 2], 250, 1);
   }
+
+  // The 4:3 picture on a square: fit leaves black rows above and below, fill covers.
+  RgbImage fit, fill;
+  ASSERT_TRUE(DecodePlaced(bytes, 12, 12, FitMode::Fit, fit));
+  ASSERT_TRUE(DecodePlaced(bytes, 12, 12, FitMode::Fill, fill));
+  for (int y : {0, 11}) EXPECT_EQ(fit.At(6, y)[2], 0) << y;
+  EXPECT_NEAR(fit.At(6, 6)[2], 250, 1);
+  for (int y : {0, 11}) EXPECT_NEAR(fill.At(6, y)[2], 250, 1) << y;
 }
 
 TEST(ImageIoTest, RejectsWhatNoDecoderTakes) {

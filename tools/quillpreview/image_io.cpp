@@ -8,6 +8,7 @@
 
 #include "render/image_decoder.h"
 #include "render/image_types.h"
+#include "render/picture_placement.h"
 #include "tools/common/whole_file.h"
 
 #define STB_IMAGE_STATIC
@@ -94,4 +95,20 @@ bool DecodeStretched(const std::vector<uint8_t>& bytes, int width, int height, R
 bool WritePng(const std::string& path, const RgbImage& image) {
   return stbi_write_png(path.c_str(), image.width, image.height, 3, image.pixels.data(),
                         image.width * 3) != 0;
+}
+
+bool DecodePlaced(const std::vector<uint8_t>& bytes, int width, int height, FitMode fit,
+                  RgbImage& image) {
+  int ownWidth = 0, ownHeight = 0;
+  if (fit == FitMode::Stretch || !ReadPictureSize(bytes, ownWidth, ownHeight))
+    return DecodeStretched(bytes, width, height, image);
+  // The picture at the scale that covers (fill) or fits inside (fit) the output, then
+  // its centre cut out or black put around it.
+  int placedWidth = 0, placedHeight = 0;
+  PlacementDecodeSize(ownWidth, ownHeight, width, height, fit, placedWidth, placedHeight);
+  RgbImage placed;
+  if (!DecodeStretched(bytes, placedWidth, placedHeight, placed)) return false;
+  image = RgbImage(width, height);
+  PasteImage(placed, (width - placedWidth) / 2, (height - placedHeight) / 2, image);
+  return true;
 }

@@ -63,10 +63,12 @@ const char* PreviewUsage() {
          "  quillpreview frame A B --effect N --progress P -o out.png [--size WxH]\n"
          "  quillpreview mask --effect N --progress P\n"
          "Common options: [--centre X,Y] (star centre, default 0.5,0.5) [--seed N]\n"
+         "  [--fit stretch|fill|fit] (how A and B meet the output's shape, as the\n"
+         "  product's <Fit>; default stretch)\n"
          "  (random blocks) [--digits D] (mask text decimals, default 4).\n"
          "  frame --dump-mask prints the mask instead of writing an image.\n"
          "A is the current image (weight 0), B the next one (weight 1); both are\n"
-         "stretched to the output size. sheet: one row per effect, one column per\n"
+         "placed on the output by --fit. sheet: one row per effect, one column per\n"
          "progress value (default 0.25,0.5,0.75), cells of --size (default 256x192).\n"
          "frame: the output has --size, by default the size of A. Progress and centre\n"
          "values lie in 0..1, effects in 0..19.\n";
@@ -173,6 +175,11 @@ bool ParsePreviewArguments(int argc, const char* const* argv, PreviewOptions& op
           return false;
         }
         options.digits = static_cast<int>(digits);
+      } else if (arg == "--fit") {
+        if (!ParseFitMode(value, options.fit)) {
+          error = "--fit takes " + AcceptedFitValues() + ", not '" + value + "'";
+          return false;
+        }
       } else {
         error = "unknown option " + arg;
         return false;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "base/screen_options.h"
+
 enum class PreviewMode {
   kHelp,   // print the usage
   kSheet,  // contact sheet of all twenty effects at chosen progress values
@@ -23,8 +25,9 @@ struct PreviewOptions {
   float centreY = 0.5f;
   int width = 0;  // output or cell size in pixels; 0 = the mode's default
   int height = 0;
-  unsigned seed = 1;  // seeds the random draws of the block effect's table
-  int digits = 4;     // decimals of each weight in the text dump
+  unsigned seed = 1;               // seeds the random draws of the block effect's table
+  int digits = 4;                  // decimals of each weight in the text dump
+  FitMode fit = FitMode::Stretch;  // how each image meets the output's shape
 };
 
 // Parses argv[1..argc-1]. On failure returns false with a message for the user in

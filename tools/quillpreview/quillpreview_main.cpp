@@ -32,11 +32,11 @@ int Failure(const std::string& message) {
   return kExitFailure;
 }
 
-bool LoadPicture(const std::string& path, int width, int height, RgbImage& image,
+bool LoadPicture(const std::string& path, int width, int height, FitMode fit, RgbImage& image,
                  std::string& error) {
   std::vector<uint8_t> bytes;
   if (!ReadPictureFile(path, bytes, error)) return false;
-  if (!DecodeStretched(bytes, width, height, image)) {
+  if (!DecodePlaced(bytes, width, height, fit, image)) {
     error = "cannot decode " + path + " (not a JPEG, TGA, PNG, BMP or GIF picture we accept)";
     return false;
   }
@@ -57,8 +57,8 @@ int RenderFrame(const PreviewOptions& options) {
 
   RgbImage a, b;
   std::string error;
-  if (!LoadPicture(options.imageA, width, height, a, error) ||
-      !LoadPicture(options.imageB, width, height, b, error))
+  if (!LoadPicture(options.imageA, width, height, options.fit, a, error) ||
+      !LoadPicture(options.imageB, width, height, options.fit, b, error))
     return Failure(error);
 
   CTransition transition(kGridWidth, kGridHeight);
@@ -82,8 +82,8 @@ int RenderSheet(const PreviewOptions& options) {
 
   RgbImage a, b;
   std::string error;
-  if (!LoadPicture(options.imageA, cellWidth, cellHeight, a, error) ||
-      !LoadPicture(options.imageB, cellWidth, cellHeight, b, error))
+  if (!LoadPicture(options.imageA, cellWidth, cellHeight, options.fit, a, error) ||
+      !LoadPicture(options.imageB, cellWidth, cellHeight, options.fit, b, error))
     return Failure(error);
 
   RgbImage sheet(static_cast<int>(sheetWidth), static_cast<int>(sheetHeight));
