@@ -4,6 +4,7 @@
 #include "base/app_base.h"
 #include "base/error_trace.h"
 #include "base/pending_failure.h"
+#include "base/product_info.h"
 #include "base/settings.h"
 #include "ui/display_modes.h"
 
@@ -26,6 +27,7 @@ void CSaverApp::RunFrameLoop() {
     }
     TickClock();
     m_drawer.Frame();
+    m_secondaryScreens.Frame();
     if (m_frameLimit > 0 && ++frames >= m_frameLimit) {
       if (m_frameLimitReached != nullptr) m_frameLimitReached();
       break;
@@ -66,9 +68,16 @@ void CSaverApp::DoSaver() {
       if (!created) Raise("\"Could not create main window\"");
       if (!m_drawer.Init(m_saverWnd.GetHandle(), true))
         Raise("\"Could not init Rendering Engine\"");
+      if (g_product.Monitors == MonitorsOption::All) {
+        m_secondaryScreens.Create(m_instance);
+        g_pendingFailure.RethrowIfSet();
+        // Input and activation stay with the primary screen's window.
+        SetForegroundWindow(m_saverWnd.GetHandle());
+      }
       SetScreenSaverRunning(true);
       RunFrameLoop();
       m_drawer.Shutdown();
+      m_secondaryScreens.Destroy();
       m_saverWnd.Destroy();
       g_pendingFailure.RethrowIfSet();
       SetForegroundWindow(m_blackWnd.GetHandle());
@@ -83,6 +92,7 @@ void CSaverApp::DoSaver() {
       // windows with the cursor hidden: release and destroy before it is shown. A
       // failure of a procedure meanwhile stays pending behind the one being reported.
       m_drawer.Shutdown();
+      m_secondaryScreens.Destroy();
       m_saverWnd.Destroy();
       m_blackWnd.Destroy();
       SetScreenSaverRunning(false);

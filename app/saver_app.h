@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/app_clock.h"
+#include "app/secondary_screens.h"
 #include "base/app_base.h"
 #include "render/drawer.h"
 #include "render/frame_timer.h"
@@ -83,8 +84,9 @@ class CSaverApp : public CAppBase {
   void (*m_frameLimitReached)() = nullptr;
   // Destroyed in reverse order: the renderer lets go of the window before the
   // window goes.
-  CSaverWnd m_saverWnd;  // the window the renderer draws into
-  CDrawer m_drawer;      // the renderer
+  CSaverWnd m_saverWnd;                  // the window the renderer draws into
+  CDrawer m_drawer;                      // the renderer
+  CSecondaryScreens m_secondaryScreens;  // the slideshow on the other monitors
 };
 
 // Opens the help file, the settings' Path followed by "ReadMe.chm".

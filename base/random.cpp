@@ -7,12 +7,14 @@
 namespace {
 RandomSource g_source = nullptr;
 void* g_sourceContext = nullptr;
+thread_local RandomState* t_state = nullptr;  // the innermost scope's generator
 }  // namespace
 
 void SeedRandom(unsigned int seed) { PlatformSeedRandom(seed); }
 
 int QuillRand() {
   if (g_source != nullptr) return g_source(g_sourceContext);
+  if (t_state != nullptr) return StepRuntimeRand(t_state->state);
   return PlatformRand();
 }
 
@@ -20,3 +22,9 @@ void SetRandomSource(RandomSource source, void* context) {
   g_source = source;
   g_sourceContext = context;
 }
+
+CRandomScope::CRandomScope(RandomState* state) : m_previous(t_state) {
+  if (state != nullptr) t_state = state;
+}
+
+CRandomScope::~CRandomScope() { t_state = m_previous; }

@@ -12,6 +12,25 @@ void SeedRandom(unsigned int seed);
 // same formula natively, or the scripted source when one is installed.
 int QuillRand();
 
+// A generator of its own with the runtime's formula, for a slideshow on another
+// screen: it must neither mirror the main sequence nor take draws from it.
+struct RandomState {
+  unsigned int state = 1;
+};
+
+// While a scope lives, QuillRand on the calling thread draws from `state` (null: the
+// thread's own generator); scopes nest. A scripted source still comes first.
+class CRandomScope {
+ public:
+  explicit CRandomScope(RandomState* state);
+  ~CRandomScope();
+  CRandomScope(const CRandomScope&) = delete;
+  CRandomScope& operator=(const CRandomScope&) = delete;
+
+ private:
+  RandomState* m_previous;
+};
+
 // A scripted source replaces the generator for every thread until it is removed
 // with nullptr. Only tests install one.
 using RandomSource = int (*)(void* context);

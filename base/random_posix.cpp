@@ -8,7 +8,4 @@ thread_local unsigned int t_state = 1;
 
 void PlatformSeedRandom(unsigned int seed) { t_state = seed; }
 
-int PlatformRand() {
-  t_state = t_state * 214013u + 2531011u;
-  return static_cast<int>((t_state >> 16) & 0x7fff);
-}
+int PlatformRand() { return StepRuntimeRand(t_state); }

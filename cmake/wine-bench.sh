@@ -8,9 +8,10 @@
 #                             with 800x600 and 640x480 to switch to.
 #                             dual: Xorg with the dummy video driver, two 1024x768
 #                             monitors side by side (Xvfb shows Wine only one monitor)
-#   wine-bench.sh layout DIR right|left
+#   wine-bench.sh layout DIR right|left|portrait
 #                             dual display: the second monitor right of the primary
-#                             or left of it (at negative x for Windows)
+#                             or left of it (at negative x for Windows), or right of
+#                             it turned to portrait (768x1024)
 #   wine-bench.sh stop DIR    stop the wineserver and the display
 set -euo pipefail
 action=$1
@@ -71,16 +72,23 @@ start_wine() {
 }
 
 set_layout() {
-  local second_x primary_x
+  local second_x primary_x second_mode=1024x768 second_size=1024x768
   case "$1" in
     right) primary_x=0 second_x=1024 ;;
     left) primary_x=1024 second_x=0 ;;
+    portrait) primary_x=0 second_x=1024 second_mode=768x1024p second_size=768x1024 ;;
     *) echo "wine-bench: unknown layout $1" >&2; exit 2 ;;
   esac
   xrandr --addmode DUMMY1 1024x768 2>/dev/null || true
-  if ! xrandr | grep -q "^DUMMY1 connected 1024x768+${second_x}+0"; then
+  # The dummy driver takes a portrait mode once it is defined.
+  if [ "$second_mode" = 768x1024p ]; then
+    xrandr --newmode 768x1024p 64.00 768 800 880 992 1024 1027 1037 1075 -hsync +vsync \
+      2>/dev/null || true
+    xrandr --addmode DUMMY1 768x1024p 2>/dev/null || true
+  fi
+  if ! xrandr | grep -q "^DUMMY1 connected ${second_size}+${second_x}+0"; then
     xrandr --output DUMMY0 --mode 1024x768 --pos "${primary_x}x0" --primary \
-      --output DUMMY1 --mode 1024x768 --pos "${second_x}x0"
+      --output DUMMY1 --mode "$second_mode" --pos "${second_x}x0"
   fi
   # Wine does not reliably follow a rearrangement, nor always see the outputs that
   # were arranged just before it started: start it afresh, so that it reads the
@@ -193,7 +201,7 @@ case "$action" in
     rm -f "$dir/display"
     ;;
   *)
-    echo "usage: wine-bench.sh start DIR [xvfb|dual] | layout DIR right|left | stop DIR" >&2
+    echo "usage: wine-bench.sh start DIR [xvfb|dual] | layout DIR right|left|portrait | stop DIR" >&2
     exit 2
     ;;
 esac

@@ -2,7 +2,7 @@
 # Runs one Windows program under the test bench's Wine (ctest's cross-compiling
 # emulator): wine-run.sh DIR PROGRAM.exe ARGS...
 # QUILL_BENCH_KIND (xvfb or dual) names the display a bench started here gets;
-# QUILL_MONITOR_LAYOUT (right or left) arranges a dual display's monitors first.
+# QUILL_MONITOR_LAYOUT (right, left or portrait) arranges a dual display's monitors first.
 set -uo pipefail
 mkdir -p "$1"
 dir=$(cd "$1" && pwd)

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/random.h"
 #include "base/screen_options.h"
 #include "render/bitmap_font.h"
 #include "render/com_ptr.h"
@@ -55,8 +56,16 @@ class CDrawer : public CDrawerBase, private IImageSource {
 
   // Creates the device for window (windowed, or full screen at the desktop's mode)
   // and everything that depends on it, loads the font and counts the images. False
-  // on the first failure; what was made is released by Shutdown.
-  bool Init(HWND window, bool fullScreen);
+  // on the first failure; what was made is released by Shutdown. With a monitor the
+  // device is a windowed one on the adapter that shows it, in its current mode and
+  // without the brightness ramp, which belongs to the primary screen.
+  bool Init(HWND window, bool fullScreen, HMONITOR monitor = nullptr);
+  // The slideshow's shuffles and effects draw from a generator of their own seeded
+  // with seed, not from the thread's (a screen beside the primary one).
+  void UseOwnRandom(unsigned int seed) {
+    m_ownRandom.state = seed;
+    m_hasOwnRandom = true;
+  }
   // Advances the slideshow to the application's time and draws and presents one
   // frame. While the device is lost it only checks whether it can be reset.
   void Frame();
@@ -111,7 +120,8 @@ class CDrawer : public CDrawerBase, private IImageSource {
   ImageHandle LoadImage(int number) override;
   void ReleaseImage(ImageHandle image) override;
 
-  bool CreateDevice(HWND window, bool fullScreen);
+  bool CreateDevice(HWND window, bool fullScreen, HMONITOR monitor);
+  RandomState* OwnRandom() { return m_hasOwnRandom ? &m_ownRandom : nullptr; }
   void ApplyBrightness();
   // The default-pool objects and the states that a Reset loses: the saved
   // surfaces, the buffers, the grid indices, the fixed states and bindings.
@@ -172,6 +182,10 @@ class CDrawer : public CDrawerBase, private IImageSource {
   bool m_borderAddressing = false;  // the device paints outside a texture in a border colour
   int m_screenWidth = 0;            // back buffer, pixels
   int m_screenHeight = 0;
+  UINT m_adapter = D3DADAPTER_DEFAULT;  // the adapter of the window's monitor
+  bool m_primaryScreen = true;          // full screen or test window: owns the brightness
+  bool m_hasOwnRandom = false;          // m_ownRandom replaces the thread's generator
+  RandomState m_ownRandom;
   bool m_deviceLost = false;  // Present reported a lost device; drawing waits
   bool m_released = false;    // Shutdown ran
 };

@@ -62,17 +62,22 @@ D3DMATRIX PlacementMatrix(const TextureRect& rect) {
   return matrix;
 }
 
-// Paints the outermost texels of every level black, so that clamping continues the
-// picture with black where the device has no border colour.
-void PaintBlackEdge(DecodedImage& image) {
+// Whether the placement leaves bars beside the picture (left and right) or above and
+// below it: only there does fit need black beyond the picture's edge.
+bool HasSideBars(const TextureRect& rect) { return rect.left < 0.0f; }
+bool HasTopBars(const TextureRect& rect) { return rect.top < 0.0f; }
+
+// Paints the outermost texels of every level black on the sides with bars, so that
+// clamping continues the picture with black where the device has no border colour.
+void PaintBlackEdge(DecodedImage& image, const TextureRect& rect) {
   for (MipLevel& level : image.levels) {
     const int w = level.width;
     const int h = level.height;
-    for (int x = 0; x < w; ++x) {
+    for (int x = 0; x < w && HasTopBars(rect); ++x) {
       level.pixels[static_cast<size_t>(x)] = kBorderColour;
       level.pixels[static_cast<size_t>(h - 1) * w + x] = kBorderColour;
     }
-    for (int y = 0; y < h; ++y) {
+    for (int y = 0; y < h && HasSideBars(rect); ++y) {
       level.pixels[static_cast<size_t>(y) * w] = kBorderColour;
       level.pixels[static_cast<size_t>(y) * w + w - 1] = kBorderColour;
     }
@@ -122,9 +127,10 @@ CDrawer::~CDrawer() { Shutdown(); }
 // ---------------------------------------------------------------------------------
 // Device creation and the resources a Reset loses.
 
-bool CDrawer::Init(HWND window, bool fullScreen) {
+bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
   m_fit = g_product.Fit;
-  if (!CreateDevice(window, fullScreen)) return false;
+  if (!CreateDevice(window, fullScreen, monitor)) return false;
+  m_primaryScreen = monitor == nullptr;
   ApplyBrightness();
   if (!CreateDeviceResources()) return false;
 
@@ -134,17 +140,25 @@ bool CDrawer::Init(HWND window, bool fullScreen) {
   if (!m_font.Load("fonts/basic.font")) return false;
   m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
 
+  CRandomScope random(OwnRandom());
   m_slideshow.DiscoverImages();
   m_slideshow.SetTimes(g_settings.KeepTime, g_settings.TransitionTime);
   return true;
 }
 
-bool CDrawer::CreateDevice(HWND window, bool fullScreen) {
+bool CDrawer::CreateDevice(HWND window, bool fullScreen, HMONITOR monitor) {
   m_direct3D = CCom<IDirect3D8>(m_library.IsLoaded() ? m_library.Create() : nullptr);
   if (!m_direct3D) return false;
-  if (FAILED(m_direct3D->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &m_caps))) return false;
+  m_adapter = D3DADAPTER_DEFAULT;
+  if (monitor != nullptr) {
+    const UINT count = m_direct3D->GetAdapterCount();
+    while (m_adapter < count && m_direct3D->GetAdapterMonitor(m_adapter) != monitor) ++m_adapter;
+    if (m_adapter == count) return false;
+    fullScreen = false;
+  }
+  if (FAILED(m_direct3D->GetDeviceCaps(m_adapter, D3DDEVTYPE_HAL, &m_caps))) return false;
   D3DDISPLAYMODE mode{};
-  if (FAILED(m_direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return false;
+  if (FAILED(m_direct3D->GetAdapterDisplayMode(m_adapter, &mode))) return false;
 
   m_present = D3DPRESENT_PARAMETERS{};
   m_present.BackBufferFormat = mode.Format;
@@ -175,8 +189,8 @@ bool CDrawer::CreateDevice(HWND window, bool fullScreen) {
   };
   for (const auto& attempt : attempts) {
     present = m_present;
-    if (SUCCEEDED(m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, window, attempt.flags,
-                                           &present, &m_device)))
+    if (SUCCEEDED(m_direct3D->CreateDevice(m_adapter, attempt.type, window, attempt.flags, &present,
+                                           &m_device)))
       break;
   }
   if (!m_device) return false;
@@ -201,7 +215,7 @@ void CDrawer::ReadScreenSize() {
 
 void CDrawer::ApplyBrightness() {
   m_appliedRamp.clear();
-  if (g_settings.Brightness == 100) return;
+  if (!m_primaryScreen || g_settings.Brightness == 100) return;
   uint16_t values[kGammaRampSize];
   BuildBrightnessRamp(g_settings.Brightness, values);
   D3DGAMMARAMP ramp;
@@ -349,7 +363,8 @@ IDirect3DTexture8* CDrawer::CreateTextureFromFile(const char* name, unsigned mip
       return nullptr;
   }
   if (pictureWidth != nullptr && m_fit == FitMode::Fit && !m_borderAddressing)
-    PaintBlackEdge(image);
+    PaintBlackEdge(
+        image, PlacePicture(*pictureWidth, *pictureHeight, m_screenWidth, m_screenHeight, m_fit));
   if (format == D3DFMT_UNKNOWN) format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   // The decoder gives 32-bit pixels only.
   if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return nullptr;
@@ -379,6 +394,7 @@ void CDrawer::Frame() {
   // full screen, or the display mode changed under us).
   if (m_deviceLost && !Recover()) return;
 
+  CRandomScope random(OwnRandom());
   const float progress = m_slideshow.Step(m_currentTime);
   const float* mask = m_transition->ComputeMask(progress);
   const auto* current = static_cast<const SlidePicture*>(m_slideshow.GetCurrentImage());
@@ -499,18 +515,23 @@ void CDrawer::DrawCompositeOnePass(const SlidePicture* current, const SlidePictu
 void CDrawer::BindPicture(DWORD stage, const SlidePicture* picture) {
   IDirect3DDevice8* device = m_device.Get();
   device->SetTexture(stage, picture != nullptr ? picture->texture.Get() : nullptr);
-  const bool placed = picture != nullptr && m_fit != FitMode::Stretch;
-  // Fit shows black beyond the picture: the border colour where the device has one,
-  // else the black edge its texels were given at load, continued by clamping.
-  const bool border = placed && m_fit == FitMode::Fit && m_borderAddressing;
-  if (border) device->SetTextureStageState(stage, D3DTSS_BORDERCOLOR, kBorderColour);
-  SetAddressing(device, stage, border ? D3DTADDRESS_BORDER : D3DTADDRESS_CLAMP);
-  if (!placed) {
+  if (picture == nullptr || m_fit == FitMode::Stretch) {
+    SetAddressing(device, stage, D3DTADDRESS_CLAMP);
     device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
     return;
   }
-  const D3DMATRIX matrix = PlacementMatrix(
-      PlacePicture(picture->width, picture->height, m_screenWidth, m_screenHeight, m_fit));
+  const TextureRect rect =
+      PlacePicture(picture->width, picture->height, m_screenWidth, m_screenHeight, m_fit);
+  // Fit shows black beyond the picture: the border colour where the device has one,
+  // else the black edge its texels were given at load, continued by clamping. Only
+  // the axis with bars takes the border, so the other keeps its edge texels whole.
+  device->SetTextureStageState(stage, D3DTSS_BORDERCOLOR, kBorderColour);
+  const D3DTEXTUREADDRESS border = m_borderAddressing ? D3DTADDRESS_BORDER : D3DTADDRESS_CLAMP;
+  device->SetTextureStageState(stage, D3DTSS_ADDRESSU,
+                               HasSideBars(rect) ? border : D3DTADDRESS_CLAMP);
+  device->SetTextureStageState(stage, D3DTSS_ADDRESSV,
+                               HasTopBars(rect) ? border : D3DTADDRESS_CLAMP);
+  const D3DMATRIX matrix = PlacementMatrix(rect);
   device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(D3DTS_TEXTURE0 + stage), &matrix);
   device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
 }

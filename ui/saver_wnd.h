@@ -16,6 +16,9 @@ class CSaverWnd {
   // window. False when the class can neither be registered nor found, or the window
   // cannot be created.
   bool Create(HINSTANCE instance, int debug);
+  // A screensaver window over another monitor's rectangle (virtual-screen pixels), for
+  // a slideshow there; it keeps the screensaver window's input rules.
+  bool CreateOver(HINSTANCE instance, int x, int y, int width, int height);
   // Destroys the window if it still exists; safe to call again.
   void Destroy();
   HWND GetHandle() const { return m_window; }

@@ -75,20 +75,24 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 CSaverWnd::~CSaverWnd() { Destroy(); }
 
 bool CSaverWnd::Create(HINSTANCE instance, int debug) {
+  if (debug == 0)
+    return CreateOver(instance, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   g_debug = debug;
   // Registered by an earlier Create in this process: no failure.
   if (!RegisterWindowClass(instance, kSaverWindowClass, &CSaverWnd::WndProc, nullptr)) return false;
-  if (debug == 0) {
-    m_window = CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, "Screensaver Window",
-                               WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                               GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                               nullptr, nullptr, instance, nullptr);
-  } else {
-    m_window = CreateWindowExA(0, kSaverWindowClass, "Debug Window",
-                               WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                               CW_USEDEFAULT, CW_USEDEFAULT, kDebugWindowWidth, kDebugWindowHeight,
-                               nullptr, nullptr, instance, nullptr);
-  }
+  m_window = CreateWindowExA(0, kSaverWindowClass, "Debug Window",
+                             WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                             CW_USEDEFAULT, CW_USEDEFAULT, kDebugWindowWidth, kDebugWindowHeight,
+                             nullptr, nullptr, instance, nullptr);
+  return m_window != nullptr;
+}
+
+bool CSaverWnd::CreateOver(HINSTANCE instance, int x, int y, int width, int height) {
+  g_debug = 0;
+  if (!RegisterWindowClass(instance, kSaverWindowClass, &CSaverWnd::WndProc, nullptr)) return false;
+  m_window = CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, "Screensaver Window",
+                             WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, width,
+                             height, nullptr, nullptr, instance, nullptr);
   return m_window != nullptr;
 }
 

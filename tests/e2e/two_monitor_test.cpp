@@ -1,24 +1,49 @@
 // The screensaver on two monitors (the bench's Xorg dummy display): the slideshow on
 // the primary, a black window owned by the primary black window over exactly the
 // second monitor, wherever it lies, and input over the second monitor ends the run.
-// QUILL_MONITOR_LAYOUT says where the bench put the second monitor: right or left.
+// A product that asks for every monitor shows its slideshow on both, each picture in
+// its own shape. QUILL_MONITOR_LAYOUT says where the bench put the second monitor:
+// right, left, or right in portrait.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "base/screen_options.h"
+#include "data/content_layout.h"
 #include "tests/e2e/saver_test_support.h"
 
-TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
+namespace {
+const RECT kPrimary{0, 0, 1024, 768};
+
+// The second monitor where the bench's layout put it.
+RECT SecondMonitor() {
   const char* layout = std::getenv("QUILL_MONITOR_LAYOUT");
-  ASSERT_NE(layout, nullptr);
-  const bool left = std::string(layout) == "left";
-  const RECT primary{0, 0, 1024, 768};
-  const RECT second = left ? RECT{-1024, 0, 0, 768} : RECT{1024, 0, 2048, 768};
+  const std::string name = layout != nullptr ? layout : "";
+  if (name == "left") return RECT{-1024, 0, 0, 768};
+  if (name == "portrait") return RECT{1024, 0, 1792, 1024};
+  return RECT{1024, 0, 2048, 768};
+}
+
+// Both monitors as the bench's layout has them; false (with a failure) otherwise.
+bool CheckMonitors() {
   const std::vector<RECT> monitors = MonitorRects();
-  ASSERT_EQ(monitors.size(), 2u);
-  ASSERT_TRUE(SameRect(monitors[0], primary));
-  ASSERT_TRUE(SameRect(monitors[1], second));
+  EXPECT_EQ(monitors.size(), 2u);
+  if (monitors.size() != 2) return false;
+  EXPECT_TRUE(SameRect(monitors[0], kPrimary));
+  EXPECT_TRUE(SameRect(monitors[1], SecondMonitor()));
+  return SameRect(monitors[0], kPrimary) && SameRect(monitors[1], SecondMonitor());
+}
+
+bool IsBlackAt(int x, int y) {
+  return ColoursMatch(CaptureScreenRect({x, y, x + 1, y + 1}).At(0, 0), 0, 8);
+}
+}  // namespace
+
+TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
+  ASSERT_TRUE(CheckMonitors());
+  const RECT primary = kPrimary;
+  const RECT second = SecondMonitor();
 
   const std::string key = "Software\\QuillSaver E2E\\Two Monitors";
   DeleteRegistryTree(key);
@@ -48,10 +73,76 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
   ASSERT_TRUE(WaitForImageAt(512, 384, kWindowWaitMs));
   const uint32_t cover = CaptureScreenRect({start.x, start.y, start.x + 1, start.y + 1}).At(0, 0);
   EXPECT_TRUE(ColoursMatch(cover, 0, 8)) << std::hex << cover;
+  // The slideshow stays on the primary screen: one slideshow window.
+  EXPECT_EQ(FindWindows(saver.Id(), kSaverWindowClassName, kSaverWindowTitle).size(), 1u);
   Sleep(kPastGraceMs);
   ASSERT_TRUE(saver.IsRunning());
   DWORD exitCode = 0xFFFFFFFF;
   ASSERT_TRUE(EndsOnA31PixelMove(saver, start, &exitCode));
   EXPECT_EQ(exitCode, 0u);
+  DeleteRegistryTree(key);
+}
+
+// 2:1 pictures on every monitor: fit shows each whole with black bars above and below
+// (a quarter of the picture's height each on 4:3, more on the portrait screen); fill
+// covers each screen to its edges. Input on the second monitor ends the run.
+TEST(TwoMonitors, EveryMonitorShowsTheSlideshowInThePicturesShape) {
+  ASSERT_TRUE(CheckMonitors());
+  const RECT screens[] = {kPrimary, SecondMonitor()};
+  const std::string key = "Software\\QuillSaver E2E\\Every Screen";
+  for (FitMode fit : {FitMode::Fit, FitMode::Fill}) {
+    SCOPED_TRACE(ToString(fit));
+    DeleteRegistryTree(key);
+    // The clock would draw over the bottom bar.
+    const DWORD zero = 0;
+    ASSERT_TRUE(WriteRegistryValue(key, "ShowTime", REG_DWORD, &zero, sizeof zero));
+    std::vector<ContentEntry> content = SlideshowContent("Every Screen", "QuillSaver E2E", {});
+    content[0].data =
+        ProductConfig("Every Screen", "QuillSaver E2E",
+                      std::string("\t\t<") + kMonitorsElement + ">" +
+                          ToString(MonitorsOption::All) + "</" + kMonitorsElement + ">\r\n\t\t<" +
+                          kFitElement + ">" + ToString(fit) + "</" + kFitElement + ">\r\n");
+    for (size_t i = 0; i < kImageColours.size(); ++i)
+      content.push_back(
+          {ImageFileName(static_cast<int>(i)), SolidJpeg(kImageColours[i], 256, 128)});
+    const std::string product = MakeProduct("every screen.scr", content);
+    const POINT start{(screens[1].left + screens[1].right) / 2,
+                      (screens[1].top + screens[1].bottom) / 2};
+    MoveCursorTo(start.x, start.y);
+
+    CTestProcess saver;
+    ASSERT_TRUE(saver.Start(product, "/s"));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          return FindWindows(saver.Id(), kSaverWindowClassName, kSaverWindowTitle).size() == 2;
+        },
+        kWindowWaitMs));
+    for (const RECT& screen : screens) {
+      const int x = (screen.left + screen.right) / 2;
+      const int width = screen.right - screen.left;
+      const int height = screen.bottom - screen.top;
+      ASSERT_TRUE(WaitForImageAt(x, (screen.top + screen.bottom) / 2, kWindowWaitMs))
+          << screen.left;
+      if (fit == FitMode::Fit) {
+        const int bar = (height - width / 2) / 2;
+        EXPECT_TRUE(IsBlackAt(x, screen.top + bar / 2)) << screen.left;
+        EXPECT_TRUE(WaitForImageAt(x, screen.top + bar + 8, kWindowWaitMs)) << screen.left;
+        EXPECT_TRUE(WaitForImageAt(x, screen.bottom - bar - 8, kWindowWaitMs)) << screen.left;
+        EXPECT_TRUE(IsBlackAt(x, screen.bottom - bar / 2)) << screen.left;
+      } else {
+        EXPECT_TRUE(WaitForImageAt(x, screen.top + 2, kWindowWaitMs)) << screen.left;
+        EXPECT_TRUE(WaitForImageAt(x, screen.bottom - 3, kWindowWaitMs)) << screen.left;
+      }
+    }
+    // Kept for people looking at the result: both monitors side by side.
+    RECT both{};
+    UnionRect(&both, &screens[0], &screens[1]);
+    SaveBitmap(CaptureScreenRect(both),
+               ScratchFolder() + "\\every screen " + ToString(fit) + ".bmp");
+    Sleep(kPastGraceMs);
+    DWORD exitCode = 0xFFFFFFFF;
+    ASSERT_TRUE(EndsOnA31PixelMove(saver, start, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+  }
   DeleteRegistryTree(key);
 }

@@ -42,10 +42,12 @@ inline std::string BlockFontDescription() {
   return text + "</charset>\r\n";
 }
 
-inline std::string ProductConfig(const std::string& title, const std::string& company) {
+// options: further elements inside <Screensaver>, such as the screen options.
+inline std::string ProductConfig(const std::string& title, const std::string& company,
+                                 const std::string& options = "") {
   return "<?xml version=\"1.0\"?>\r\n<ini>\r\n\t<Screensaver>\r\n\t\t<Title>" + title +
          "</Title>\r\n\t\t<Version>1.0</Version>\r\n\t\t<Year>2026</Year>\r\n\t\t<Company>" +
-         company + "</Company>\r\n\t</Screensaver>\r\n</ini>\r\n";
+         company + "</Company>\r\n" + options + "\t</Screensaver>\r\n</ini>\r\n";
 }
 
 // Configuration, block font, font texture, default texture and one image per colour.
