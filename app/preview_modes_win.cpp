@@ -39,9 +39,7 @@ void CSaverApp::DoPreview() {
     MSG message;
     while (created && g_keepRunning != 0) {
       if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-        g_pendingFailure.RethrowIfSet();
+        DispatchAndRethrow(message);
       } else {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, kPreviewWaitMs, QS_ALLEVENTS);
       }

@@ -1,6 +1,9 @@
 // The two modes that render: the test mode in a window and the screensaver itself,
 // and the frame loop they share.
 #include "app/saver_app.h"
+
+#include <functional>
+
 #include "base/app_base.h"
 #include "base/error_trace.h"
 #include "base/pending_failure.h"
@@ -20,9 +23,7 @@ void CSaverApp::RunFrameLoop() {
     // One message a turn, and a frame only when none waits: input is never delayed
     // behind rendering. The quit message is not looked at; only the flag ends this.
     if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-      g_pendingFailure.RethrowIfSet();
+      DispatchAndRethrow(message);
       continue;
     }
     TickClock();
@@ -36,17 +37,34 @@ void CSaverApp::RunFrameLoop() {
   }
 }
 
+// The run both rendering modes share: the window, a failure its creation stored, the
+// renderer for it, frames until a window procedure clears the flag, then the
+// renderer released, the window destroyed and a failure stored meanwhile rethrown.
+// beforeFrames is the mode's own step once everything is up.
+void CSaverApp::RunRenderedMode(bool fullScreen, const std::function<void()>& beforeFrames) {
+  // The full-screen window is the screensaver's; the other is the debug window.
+  const bool created = m_saverWnd.Create(m_instance, fullScreen ? 0 : 1);
+  g_pendingFailure.RethrowIfSet();
+  if (!created) Raise("\"Could not create main window\"");
+  if (!m_drawer.Init(m_saverWnd.GetHandle(), fullScreen))
+    Raise("\"Could not init Rendering Engine\"");
+  // The test mode keeps its one window whatever the product asks.
+  if (fullScreen && g_product.Monitors == MonitorsOption::All) {
+    m_secondaryScreens.Create(m_instance);
+    g_pendingFailure.RethrowIfSet();
+    // Input and activation stay with the primary screen's window.
+    SetForegroundWindow(m_saverWnd.GetHandle());
+  }
+  if (beforeFrames) beforeFrames();
+  RunFrameLoop();
+  m_drawer.Shutdown();
+  m_secondaryScreens.Destroy();
+  m_saverWnd.Destroy();
+  g_pendingFailure.RethrowIfSet();
+}
+
 void CSaverApp::DoTest() {
-  RunInErrorFrame("CSaverApp::DoTest", [this] {
-    const bool created = m_saverWnd.Create(m_instance, 1);
-    g_pendingFailure.RethrowIfSet();
-    if (!created) Raise("\"Could not create main window\"");
-    if (!m_drawer.Init(m_saverWnd.GetHandle(), false)) Raise("\"Could not init Rendering Engine\"");
-    RunFrameLoop();
-    m_drawer.Shutdown();
-    m_saverWnd.Destroy();
-    g_pendingFailure.RethrowIfSet();
-  });
+  RunInErrorFrame("CSaverApp::DoTest", [this] { RunRenderedMode(false, nullptr); });
 }
 
 // The screensaver: switch the display mode if asked, cover every monitor, run full
@@ -63,23 +81,7 @@ void CSaverApp::DoSaver() {
       }
       // Without the cover the run still goes on.
       m_blackWnd.Create(m_instance, 1);
-      const bool created = m_saverWnd.Create(m_instance, 0);
-      g_pendingFailure.RethrowIfSet();
-      if (!created) Raise("\"Could not create main window\"");
-      if (!m_drawer.Init(m_saverWnd.GetHandle(), true))
-        Raise("\"Could not init Rendering Engine\"");
-      if (g_product.Monitors == MonitorsOption::All) {
-        m_secondaryScreens.Create(m_instance);
-        g_pendingFailure.RethrowIfSet();
-        // Input and activation stay with the primary screen's window.
-        SetForegroundWindow(m_saverWnd.GetHandle());
-      }
-      SetScreenSaverRunning(true);
-      RunFrameLoop();
-      m_drawer.Shutdown();
-      m_secondaryScreens.Destroy();
-      m_saverWnd.Destroy();
-      g_pendingFailure.RethrowIfSet();
+      RunRenderedMode(true, [this] { SetScreenSaverRunning(true); });
       SetForegroundWindow(m_blackWnd.GetHandle());
       VerifyPassword(m_blackWnd.GetHandle());
       m_blackWnd.Destroy();

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/app_clock.h"
 #include "app/secondary_screens.h"
 #include "base/app_base.h"
@@ -64,6 +66,13 @@ class CSaverApp : public CAppBase {
   // Shows the error report; may throw, which Run turns into a silent exit code 1.
   void ShowErrorReport();
 
+  // Every message loop's step: translates and dispatches one message, then throws a
+  // failure that a window procedure stored meanwhile (none may cross the dispatch).
+  static void DispatchAndRethrow(const MSG& message);
+
+  // The shared run of the test and screensaver modes: window, renderer, frame loop,
+  // release. beforeFrames (may be empty) runs once the renderer is ready.
+  void RunRenderedMode(bool fullScreen, const std::function<void()>& beforeFrames);
   // Pumps messages and draws frames until a window procedure clears the
   // keep-running flag.
   void RunFrameLoop();

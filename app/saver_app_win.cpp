@@ -123,11 +123,15 @@ int CSaverApp::PumpMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
     if (!GetMessageA(&message, nullptr, 0, 0)) return 0;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-    g_pendingFailure.RethrowIfSet();
+    DispatchAndRethrow(message);
   }
   return 1;
+}
+
+void CSaverApp::DispatchAndRethrow(const MSG& message) {
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
+  g_pendingFailure.RethrowIfSet();
 }
 
 CDrawer* CSaverApp::GetDrawer() { return &m_drawer; }
