@@ -26,6 +26,8 @@ void CSaverApp::RunFrameLoop() {
       continue;
     }
     TickClock();
+    // Only after a resize has ended, so the device is reset once, at the final size.
+    if (m_saverWnd.TakeResize()) m_drawer.ResetToWindowSize();
     m_drawer.Frame();
     if (m_frameLimit > 0 && ++frames >= m_frameLimit) {
       if (m_frameLimitReached != nullptr) m_frameLimitReached();

@@ -50,6 +50,9 @@ class CDrawer : public CDrawerBase, private IImageSource {
   // Advances the slideshow to the application's time and draws and presents one
   // frame. While the device is lost it only checks whether it can be reset.
   void Frame();
+  // The window's client size changed: the next frame resets a windowed device to it,
+  // so the picture is neither stretched nor cut.
+  void ResetToWindowSize() { m_sizeChanged = true; }
   // Releases everything in a fixed order; a second call does nothing.
   void Shutdown();
 
@@ -98,7 +101,7 @@ class CDrawer : public CDrawerBase, private IImageSource {
   bool CreateDeviceResources();
   void ReleaseDeviceResources();
   void SetFixedStates();
-  // Polls a lost device; true once it is usable again.
+  // Polls a lost device, or resets a resized one; true once it is usable again.
   bool Recover();
   IDirect3DTexture8* CreateTextureFromFile(const char* name, unsigned mipLevels, D3DFORMAT format,
                                            int width, int height);
@@ -137,7 +140,9 @@ class CDrawer : public CDrawerBase, private IImageSource {
   CBitmapFont m_font;
   std::unique_ptr<CTransition> m_transition;
   CSlideshow m_slideshow;
-  int m_textureStages = 1;    // usable texture stages, at least 1
-  bool m_deviceLost = false;  // Present reported a lost device; drawing waits
-  bool m_released = false;    // Shutdown ran
+  int m_textureStages = 1;      // usable texture stages, at least 1
+  bool m_deviceLost = false;    // Present reported a lost device; drawing waits
+  bool m_sizeChanged = false;   // the window was resized; the next frame resets
+  bool m_cursorHidden = false;  // the full-screen device hid the cursor; Shutdown shows it
+  bool m_released = false;      // Shutdown ran
 };
