@@ -36,18 +36,26 @@ void CSaverApp::DoPreview() {
       StartSplashThread(splash.GetHandle(), m_instance);
       ResumeSplashThread();
     }
-    MSG message;
-    while (created && g_keepRunning != 0) {
-      if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchAndRethrow(message);
-      } else {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, kPreviewWaitMs, QS_ALLEVENTS);
+    // The mutex is closed and the thread stopped however the loop ends.
+    const auto closeMutexAndStopSplash = [this] {
+      if (m_instanceMutex != nullptr) {
+        CloseHandle(m_instanceMutex);
+        m_instanceMutex = nullptr;
       }
+      StopSplashThread();
+    };
+    try {
+      MSG message;
+      while (created && g_keepRunning != 0) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+          DispatchAndRethrow(message);
+        else
+          MsgWaitForMultipleObjects(0, nullptr, FALSE, kPreviewWaitMs, QS_ALLEVENTS);
+      }
+    } catch (...) {
+      closeMutexAndStopSplash();
+      throw;
     }
-    if (m_instanceMutex != nullptr) {
-      CloseHandle(m_instanceMutex);
-      m_instanceMutex = nullptr;
-    }
-    StopSplashThread();
+    closeMutexAndStopSplash();
   });
 }

@@ -27,6 +27,8 @@ void CSaverApp::RunFrameLoop() {
       continue;
     }
     TickClock();
+    // Only after a resize has ended, so the device is reset once, at the final size.
+    if (m_saverWnd.TakeResize()) m_drawer.ResetToWindowSize();
     m_drawer.Frame();
     m_secondaryScreens.Frame();
     if (m_frameLimit > 0 && ++frames >= m_frameLimit) {

@@ -76,7 +76,16 @@ class CXmlDocument : public IXmlDocument {
   int NextChar(bool skipBlanks);
   void Unget();
   Token NextToken(std::string* out);
+  // The parser's phases. Content: elements, text, declarations and markup up to the
+  // parent's close tag or the end. Element: after "<", the name, the attributes and,
+  // after ">", the text and content. Attributes: name="value" pairs up to ">" (then
+  // *hasContent) or "/>". Text: up to the next "<", trimmed. Markup: skipped to ">".
   bool ParseContent(CXmlNode* parent, int depth);
+  bool ParseElement(CXmlNode* parent, int depth);
+  bool ParseAttributes(CXmlNode* node, bool* hasContent);
+  void ReadText(CXmlNode* node);
+  bool ParseCloseTag(const CXmlNode& parent);
+  bool SkipMarkup();
   bool ReportError(const char* format, int line, int column);
   void SaveNode(const IXmlNode* node, int depth);
 

@@ -112,86 +112,96 @@ bool CXmlDocument::ReportError(const char* format, int line, int column) {
 
 // depth is the nesting level of parent: 0 for the root, 1 for a top-level element.
 bool CXmlDocument::ParseContent(CXmlNode* parent, int depth) {
-  std::string word;
-  std::string value;
   for (;;) {
-    switch (NextToken(&word)) {
-      case kOpenTagStart: {
-        if (depth >= kMaxXmlDepth) {
-          return ReportError("%d:%d xml nesting too deep", m_line, m_column);
-        }
-        // Appended before its name is known, so a failed parse keeps the nameless node.
-        CXmlNode* node = new CXmlNode;
-        parent->AddChild(node);
-        if (NextToken(&word) != kWord) {
-          return ReportError("%d:%d xml item name expected", m_line, m_column);
-        }
-        node->SetName(word.c_str());
-        bool inTag = true;
-        while (inTag) {
-          switch (NextToken(&word)) {
-            case kTagEnd: {
-              std::string text;
-              for (;;) {
-                const int c = NextChar(false);
-                if (c == kNoMoreBytes) break;
-                if (c == '<') {
-                  Unget();
-                  break;
-                }
-                text += static_cast<char>(c);
-              }
-              TrimBlanks(&text);
-              if (!text.empty()) node->SetText(text.c_str());
-              if (!ParseContent(node, depth + 1)) return false;
-              inTag = false;
-              break;
-            }
-            case kEmptyTagEnd:
-              inTag = false;
-              break;
-            case kWord: {
-              if (NextToken(nullptr) != kEquals) {
-                return ReportError("%d:%d '=' expected", m_line, m_column);
-              }
-              const Token valueToken = NextToken(&value);
-              if (valueToken != kQuotedString && valueToken != kWord) {
-                return ReportError("%d:%d attribute \"value\" expected", m_line, m_column);
-              }
-              node->AddAttribute(word.c_str(), value.c_str());
-              break;
-            }
-            default:
-              return ReportError("%d:%d attribute name expected", m_line, m_column);
-          }
-        }
+    switch (NextToken(nullptr)) {
+      case kOpenTagStart:
+        if (!ParseElement(parent, depth)) return false;
         break;
-      }
       case kCloseTagStart:
-        if (NextToken(&word) != kWord) {
-          return ReportError("%d:%d close tag name expected", m_line, m_column);
-        }
-        if (word != parent->GetName()) {
-          return ReportError("%d:%d close tag name does not match open tag", m_line, m_column);
-        }
-        if (NextToken(nullptr) != kTagEnd) {
-          return ReportError("%d:%d '>' expected", m_line, m_column);
-        }
-        return true;
+        return ParseCloseTag(*parent);
       case kDeclaration:
       case kMarkup:
-        for (;;) {
-          const int c = NextChar(false);
-          if (c == '>') break;
-          if (c == kNoMoreBytes) {
-            return ReportError("%d:%d unexpected end of XML", m_line, m_column);
-          }
-        }
+        if (!SkipMarkup()) return false;
         break;
       case kEndOfInput:
         return true;
       default:
         return ReportError("%d:%d unexpected symbol", m_line, m_column);
     }
+  }
+}
+
+bool CXmlDocument::ParseElement(CXmlNode* parent, int depth) {
+  if (depth >= kMaxXmlDepth) return ReportError("%d:%d xml nesting too deep", m_line, m_column);
+  // Appended before its name is known, so a failed parse keeps the nameless node.
+  CXmlNode* node = new CXmlNode;
+  parent->AddChild(node);
+  std::string name;
+  if (NextToken(&name) != kWord)
+    return ReportError("%d:%d xml item name expected", m_line, m_column);
+  node->SetName(name.c_str());
+  bool hasContent = false;
+  if (!ParseAttributes(node, &hasContent)) return false;
+  if (!hasContent) return true;
+  ReadText(node);
+  return ParseContent(node, depth + 1);
+}
+
+bool CXmlDocument::ParseAttributes(CXmlNode* node, bool* hasContent) {
+  std::string name;
+  std::string value;
+  for (;;) {
+    switch (NextToken(&name)) {
+      case kTagEnd:
+        *hasContent = true;
+        return true;
+      case kEmptyTagEnd:
+        *hasContent = false;
+        return true;
+      case kWord: {
+        if (NextToken(nullptr) != kEquals)
+          return ReportError("%d:%d '=' expected", m_line, m_column);
+        const Token valueToken = NextToken(&value);
+        if (valueToken != kQuotedString && valueToken != kWord)
+          return ReportError("%d:%d attribute \"value\" expected", m_line, m_column);
+        node->AddAttribute(name.c_str(), value.c_str());
+        break;
+      }
+      default:
+        return ReportError("%d:%d attribute name expected", m_line, m_column);
+    }
+  }
+}
+
+void CXmlDocument::ReadText(CXmlNode* node) {
+  std::string text;
+  for (;;) {
+    const int c = NextChar(false);
+    if (c == kNoMoreBytes) break;
+    if (c == '<') {
+      Unget();
+      break;
+    }
+    text += static_cast<char>(c);
+  }
+  TrimBlanks(&text);
+  if (!text.empty()) node->SetText(text.c_str());
+}
+
+bool CXmlDocument::ParseCloseTag(const CXmlNode& parent) {
+  std::string name;
+  if (NextToken(&name) != kWord)
+    return ReportError("%d:%d close tag name expected", m_line, m_column);
+  if (name != parent.GetName())
+    return ReportError("%d:%d close tag name does not match open tag", m_line, m_column);
+  if (NextToken(nullptr) != kTagEnd) return ReportError("%d:%d '>' expected", m_line, m_column);
+  return true;
+}
+
+bool CXmlDocument::SkipMarkup() {
+  for (;;) {
+    const int c = NextChar(false);
+    if (c == '>') return true;
+    if (c == kNoMoreBytes) return ReportError("%d:%d unexpected end of XML", m_line, m_column);
   }
 }

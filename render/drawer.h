@@ -69,6 +69,9 @@ class CDrawer : public CDrawerBase, private IImageSource {
   // Advances the slideshow to the application's time and draws and presents one
   // frame. While the device is lost it only checks whether it can be reset.
   void Frame();
+  // The window's client size changed: the next frame resets a windowed device to it,
+  // so the picture is neither stretched nor cut.
+  void ResetToWindowSize() { m_sizeChanged = true; }
   // Releases everything in a fixed order; a second call does nothing.
   void Shutdown();
 
@@ -128,7 +131,7 @@ class CDrawer : public CDrawerBase, private IImageSource {
   bool CreateDeviceResources();
   void ReleaseDeviceResources();
   void SetFixedStates();
-  // Polls a lost device; true once it is usable again.
+  // Polls a lost device, or resets a resized one; true once it is usable again.
   bool Recover();
   // width and height 0 take the picture's own size, or its placement size under fill
   // and fit; pictureWidth and pictureHeight, when given, receive the picture's own.
@@ -186,6 +189,8 @@ class CDrawer : public CDrawerBase, private IImageSource {
   bool m_primaryScreen = true;          // full screen or test window: owns the brightness
   bool m_hasOwnRandom = false;          // m_ownRandom replaces the thread's generator
   RandomState m_ownRandom;
-  bool m_deviceLost = false;  // Present reported a lost device; drawing waits
-  bool m_released = false;    // Shutdown ran
+  bool m_deviceLost = false;    // Present reported a lost device; drawing waits
+  bool m_sizeChanged = false;   // the window was resized; the next frame resets
+  bool m_cursorHidden = false;  // the full-screen device hid the cursor; Shutdown shows it
+  bool m_released = false;      // Shutdown ran
 };

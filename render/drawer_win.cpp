@@ -172,7 +172,10 @@ bool CDrawer::CreateDevice(HWND window, bool fullScreen, HMONITOR monitor) {
     m_present.Windowed = FALSE;
     m_present.FullScreen_PresentationInterval =
         g_settings.VSync != 0 ? D3DPRESENT_INTERVAL_ONE : D3DPRESENT_INTERVAL_IMMEDIATE;
+    // Shown again by Shutdown, so that a report after a failed start is not left
+    // without a cursor.
     ShowCursor(FALSE);
+    m_cursorHidden = true;
   } else {
     m_present.Windowed = TRUE;  // a zero size takes the window's client area
   }
@@ -279,8 +282,10 @@ void CDrawer::SetFixedStates() {
 
 bool CDrawer::Recover() {
   const HRESULT level = m_device->TestCooperativeLevel();
-  if (level == D3DERR_DEVICELOST) return false;  // not ours yet; ask again next frame
-  if (level == D3DERR_DEVICENOTRESET) {
+  // D3DERR_DEVICELOST: not ours yet; ask again next frame.
+  if (level != D3D_OK && level != D3DERR_DEVICENOTRESET) return false;
+  if (level == D3DERR_DEVICENOTRESET || m_sizeChanged) {
+    // A windowed device's zero size in the parameters takes the client area again.
     ReleaseDeviceResources();
     D3DPRESENT_PARAMETERS present = m_present;
     if (FAILED(m_device->Reset(&present))) return false;
@@ -289,10 +294,10 @@ bool CDrawer::Recover() {
       return false;
     }
     ApplyBrightness();
-  } else if (FAILED(level)) {
-    return false;
+    // The placement follows the new size; pictures already made keep their decode.
+    ReadScreenSize();
   }
-  m_deviceLost = false;
+  m_deviceLost = m_sizeChanged = false;
   return true;
 }
 
@@ -392,7 +397,7 @@ void CDrawer::Frame() {
   if (!m_device || m_released) return;
   // A lost device draws nothing until it can be reset (another program took the
   // full screen, or the display mode changed under us).
-  if (m_deviceLost && !Recover()) return;
+  if ((m_deviceLost || m_sizeChanged) && !Recover()) return;
 
   CRandomScope random(OwnRandom());
   const float progress = m_slideshow.Step(m_currentTime);
@@ -613,4 +618,6 @@ void CDrawer::Shutdown() {
   m_device.Reset();
   m_direct3D.Reset();
   m_transition.reset();
+  if (m_cursorHidden) ShowCursor(TRUE);
+  m_cursorHidden = false;
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 std::string UpdateFpsText(FpsCounter& counter, double currentTime, double& frameTime) {
-  if (counter.lastTime == 0.0 || currentTime - counter.lastTime > 1.0) {
+  if (counter.lastTime == 0.0 || currentTime - counter.lastTime > kFpsSampleSeconds) {
     if (frameTime < kShortestFrameTime) frameTime = kShortestFrameTime;
     counter.value = 1.0 / frameTime;
     counter.lastTime = currentTime;
@@ -16,7 +16,8 @@ std::string UpdateFpsText(FpsCounter& counter, double currentTime, double& frame
 }
 
 int ClockCorner(double time, bool fpsShown) {
-  const auto step = static_cast<long long>(time * 0.05);  // truncated toward zero
+  // Multiplied by the reciprocal, truncated toward zero.
+  const auto step = static_cast<long long>(time * (1.0 / kClockCornerSeconds));
   const long long corners = fpsShown ? 3 : 4;
   // A negative time (never seen, the clock starts at 0) still names a corner.
   return static_cast<int>(((step % corners) + corners) % corners);

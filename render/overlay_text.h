@@ -1,6 +1,6 @@
 // What the two text overlays say and where: the frame-rate counter at the top left
-// and the digital clock that moves to another corner every 20 seconds. Plain
-// arithmetic over the font and the clock readings; the renderer draws the quads.
+// and the digital clock, which moves to another corner every kClockCornerSeconds.
+// Plain arithmetic over the font and the clock readings; the renderer draws the quads.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,8 @@ constexpr uint32_t kOverlayColour = 0xFFFFFFFF;  // opaque white
 constexpr float kFpsTextSize = 0.04f;            // glyph height, screen heights
 constexpr float kClockTextSize = 0.1f;
 constexpr float kShortestFrameTime = 0.0001;  // seconds; caps the counter at 10000
+constexpr double kFpsSampleSeconds = 1.0;     // the counter's shortest sample interval
+constexpr double kClockCornerSeconds = 20.0;  // the clock stays this long in one corner
 
 // The frame-rate counter's sample: the rate of one frame, taken at most about once a
 // second and held in between.
@@ -23,13 +25,13 @@ struct FpsCounter {
   double value = 0.0;     // frames per second
 };
 
-// Takes a new sample when none was taken or the last is more than a second old (a
+// Takes a new sample when none was taken or the last is more than kFpsSampleSeconds old (a
 // frame time below kShortestFrameTime is raised to it, in frameTime too) and returns
 // the counter's text, "FPS:%4.2f".
 std::string UpdateFpsText(FpsCounter& counter, double currentTime, double& frameTime);
 
 // Corner of the clock at application time `time`: 0 bottom right, 1 top right,
-// 2 bottom left, 3 top left, a new one every 20 s; the top left is skipped while the
+// 2 bottom left, 3 top left, a new one every kClockCornerSeconds; the top left is skipped while the
 // frame-rate counter is shown.
 int ClockCorner(double time, bool fpsShown);
 

@@ -41,9 +41,21 @@ constexpr double kStarEdgeBase = 0.03;
 // The star's angle wave rises and falls twenty times per turn: ten points, ten valleys.
 constexpr double kStarSlopesPerHalfTurn = 10.0;
 
-// Effect 19 appears twice, so the cross-fade is chosen twice as often as the others.
-constexpr int kSelection[] = {0, 1, 2,  3,  4,  5,  19, 6,  7,  10, 11,
-                              8, 9, 12, 13, 19, 14, 15, 16, 17, 18};
+// The cross-fade appears twice, so it is chosen twice as often as the others. The order
+// fixes which effect each random draw picks.
+constexpr int kSelection[] = {
+    CTransition::kWipeFromLeft,          CTransition::kWipeFromRight,
+    CTransition::kWipeFromBottom,        CTransition::kWipeFromTop,
+    CTransition::kCircleOpening,         CTransition::kCircleClosing,
+    CTransition::kCrossFadeEffect,       CTransition::kDiamondOpening,
+    CTransition::kDiamondClosing,        CTransition::kSweepAnticlockwise,
+    CTransition::kSweepClockwise,        CTransition::kStarOpening,
+    CTransition::kStarClosing,           CTransition::kSpiralClockwise,
+    CTransition::kSpiralAnticlockwise,   CTransition::kCrossFadeEffect,
+    CTransition::kColumnStripsFromRight, CTransition::kColumnStripsFromLeft,
+    CTransition::kRowStripsFromTop,      CTransition::kRowStripsFromBottom,
+    CTransition::kBlockEffect,
+};
 constexpr unsigned kSelectionSize = sizeof(kSelection) / sizeof(kSelection[0]);
 constexpr int kMaxEffectDraws = 11;  // after eleven draws a repeat of the last effect stands
 constexpr int kBlockSwaps = 96;
@@ -78,26 +90,26 @@ enum class Ramp { kRising, kFalling, kNone };
 
 Ramp RampOf(int effect) {
   switch (effect) {
-    case 0:
-    case 3:
-    case 4:
-    case 6:
-    case 8:
-    case 10:
-    case 12:
-    case 13:
-    case 15:
-    case 16:
-    case 18:
+    case CTransition::kWipeFromLeft:
+    case CTransition::kWipeFromTop:
+    case CTransition::kCircleOpening:
+    case CTransition::kDiamondOpening:
+    case CTransition::kStarOpening:
+    case CTransition::kSweepAnticlockwise:
+    case CTransition::kSpiralClockwise:
+    case CTransition::kSpiralAnticlockwise:
+    case CTransition::kColumnStripsFromLeft:
+    case CTransition::kRowStripsFromTop:
+    case CTransition::kBlockEffect:
       return Ramp::kRising;
-    case 1:
-    case 2:
-    case 5:
-    case 7:
-    case 9:
-    case 11:
-    case 14:
-    case 17:
+    case CTransition::kWipeFromRight:
+    case CTransition::kWipeFromBottom:
+    case CTransition::kCircleClosing:
+    case CTransition::kDiamondClosing:
+    case CTransition::kStarClosing:
+    case CTransition::kSweepClockwise:
+    case CTransition::kColumnStripsFromRight:
+    case CTransition::kRowStripsFromBottom:
       return Ramp::kFalling;
     default:
       return Ramp::kNone;
@@ -194,26 +206,26 @@ inline double Angle(double dx, double dy) { return std::atan2(dx, dy); }
 Shape ShapeAt(int effect, double x, double y, double centreX, double centreY,
               const CTransition::BlockTable& table) {
   switch (effect) {
-    case 0:
-    case 1:
+    case CTransition::kWipeFromLeft:
+    case CTransition::kWipeFromRight:
       return {x, kWipeEdge};
-    case 2:
-    case 3:
+    case CTransition::kWipeFromBottom:
+    case CTransition::kWipeFromTop:
       return {y, kWipeEdge};
-    case 4:
-    case 5: {
+    case CTransition::kCircleOpening:
+    case CTransition::kCircleClosing: {
       const double dx = x - kShapeCentre, dy = (y - kShapeCentre) * kAspect;
       const double d = std::sqrt(dx * dx + dy * dy) / kHalfDiagonal;
       return {d, kGrowingEdgeSlope * d + kShapeEdgeBase};
     }
-    case 6:
-    case 7: {
+    case CTransition::kDiamondOpening:
+    case CTransition::kDiamondClosing: {
       const double dx = x - kShapeCentre, dy = (y - kShapeCentre) * kAspect;
       const double d = std::fabs(dx) + std::fabs(dy);
       return {d, kGrowingEdgeSlope * d + kShapeEdgeBase};
     }
-    case 8:
-    case 9: {
+    case CTransition::kStarOpening:
+    case CTransition::kStarClosing: {
       const double dx = x - centreX, dy = (y - centreY) * kAspect;
       const double n = std::sqrt(dx * dx + dy * dy) / kStarRadius;
       // Triangle wave of the angle with ten teeth; the star's points lie where s = 0.
@@ -222,29 +234,29 @@ Shape ShapeAt(int effect, double x, double y, double centreX, double centreY,
       const double s = (k % 2 != 0) ? h - k : 1.0 - (h - k);
       return {n * (1.0 + 0.5 * s), kGrowingEdgeSlope * n + kStarEdgeBase};
     }
-    case 10:
-    case 11: {
+    case CTransition::kSweepAnticlockwise:
+    case CTransition::kSweepClockwise: {
       const double dx = x - kMiddle, dy = (y - kMiddle) * kAspect;
       return {(Angle(dx, dy) + kPi) / (2.0 * kPi), kWipeEdge};
     }
-    case 12:
-    case 13: {
+    case CTransition::kSpiralClockwise:
+    case CTransition::kSpiralAnticlockwise: {
       const double dx = x - kMiddle, dy = (y - kMiddle) * kAspect;
       const double radial = 0.5 * std::sqrt(dx * dx + dy * dy) / kHalfDiagonal;
-      const double angle = effect == 12 ? -Angle(dx, dy) : Angle(dx, dy);
+      const double angle = effect == CTransition::kSpiralClockwise ? -Angle(dx, dy) : Angle(dx, dy);
       return {radial + (angle + kPi) / (4.0 * kPi), kWipeEdge};
     }
-    case 14:
-    case 15: {
+    case CTransition::kColumnStripsFromRight:
+    case CTransition::kColumnStripsFromLeft: {
       const int k = std::min(static_cast<int>(4.0 * x), 3);
       return {(k + y) / 4.0, kColumnStripEdge};
     }
-    case 16:
-    case 17: {
+    case CTransition::kRowStripsFromTop:
+    case CTransition::kRowStripsFromBottom: {
       const int k = std::min(static_cast<int>(3.0 * y), 2);
       return {(k + x) / 3.0, kRowStripEdge};
     }
-    case 18: {
+    case CTransition::kBlockEffect: {
       const int i = std::min(static_cast<int>(CTransition::kBlockColumns * x),
                              CTransition::kBlockColumns - 1);
       const int j =

@@ -10,9 +10,30 @@
 
 class CTransition {
  public:
+  // The effects by number. Most shapes come in two directions: the rising form reveals
+  // the next image where the shape's position is small first, the falling form where
+  // it is large.
+  static constexpr int kWipeFromLeft = 0;
+  static constexpr int kWipeFromRight = 1;
+  static constexpr int kWipeFromBottom = 2;
+  static constexpr int kWipeFromTop = 3;
+  static constexpr int kCircleOpening = 4;  // from the centre outwards
+  static constexpr int kCircleClosing = 5;  // from the edges inwards
+  static constexpr int kDiamondOpening = 6;
+  static constexpr int kDiamondClosing = 7;
+  static constexpr int kStarOpening = 8;  // around a centre chosen per cycle
+  static constexpr int kStarClosing = 9;
+  static constexpr int kSweepAnticlockwise = 10;  // clock sweeps from twelve o'clock
+  static constexpr int kSweepClockwise = 11;
+  static constexpr int kSpiralClockwise = 12;  // from the centre outwards
+  static constexpr int kSpiralAnticlockwise = 13;
+  static constexpr int kColumnStripsFromRight = 14;  // four columns, each from its bottom
+  static constexpr int kColumnStripsFromLeft = 15;   // four columns, each from its top
+  static constexpr int kRowStripsFromTop = 16;       // three rows, each from its left
+  static constexpr int kRowStripsFromBottom = 17;    // three rows, each from its right
+  static constexpr int kBlockEffect = 18;            // random blocks, driven by the block table
+  static constexpr int kCrossFadeEffect = 19;        // every weight is the progress itself
   static constexpr int kEffectCount = 20;
-  static constexpr int kBlockEffect = 18;      // random blocks, driven by the block table
-  static constexpr int kCrossFadeEffect = 19;  // every weight is the progress itself
   static constexpr int kBlockColumns = 8;
   static constexpr int kBlockRows = 6;
   // Reveal threshold of every block of the block effect, [block column][block row].

@@ -13,13 +13,13 @@ namespace {
 // The cursor when the last black window was created. Every black window's WM_CREATE
 // overwrites it; it is separate from the screensaver window's.
 POINT s_initialCursor{};
+long s_wheelTurned = 0;  // the wheel's turn since then, up to a notch
 
+// The caller keeps the handle before it rethrows a failure the procedure stored, so
+// that no topmost window is left without an owner to destroy it.
 HWND CreateBlackWindow(HINSTANCE instance, int x, int y, int width, int height, HWND owner) {
-  HWND window =
-      CreateWindowExA(WS_EX_TOPMOST, kBlackWindowClass, kBlackWindowTitle, WS_POPUP | WS_VISIBLE, x,
-                      y, width, height, owner, nullptr, instance, nullptr);
-  g_pendingFailure.RethrowIfSet();
-  return window;
+  return CreateWindowExA(WS_EX_TOPMOST, kBlackWindowClass, kBlackWindowTitle, WS_POPUP | WS_VISIBLE,
+                         x, y, width, height, owner, nullptr, instance, nullptr);
 }
 }  // namespace
 
@@ -32,6 +32,7 @@ bool CBlackWnd::Create(HINSTANCE instance, int coverAllMonitors) {
       return false;
     m_window = CreateBlackWindow(instance, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                                  GetSystemMetrics(SM_CYSCREEN), nullptr);
+    g_pendingFailure.RethrowIfSet();
     if (m_window == nullptr) return false;
     if (coverAllMonitors == 0) return true;
     CMonitorList monitors(GetSystemDisplayAdapters());
@@ -42,6 +43,7 @@ bool CBlackWnd::Create(HINSTANCE instance, int coverAllMonitors) {
       CreateBlackWindow(instance, entry->rect.left, entry->rect.top,
                         entry->rect.right - entry->rect.left, entry->rect.bottom - entry->rect.top,
                         m_window);
+      g_pendingFailure.RethrowIfSet();  // the window, if made, is owned and goes with ours
     }
     return true;
   });
@@ -60,6 +62,7 @@ LRESULT CALLBACK CBlackWnd::WndProc(HWND window, UINT message, WPARAM wParam, LP
       case WM_CREATE:
         ShowCursor(FALSE);
         GetCursorPos(&s_initialCursor);
+        s_wheelTurned = 0;
         break;
       case WM_DESTROY:
         ShowCursor(TRUE);
@@ -68,8 +71,15 @@ LRESULT CALLBACK CBlackWnd::WndProc(HWND window, UINT message, WPARAM wParam, LP
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
       case WM_MBUTTONDOWN:
+      case WM_XBUTTONDOWN:
         // Unlike the screensaver window, the black windows end the run themselves.
         if (IsPastGraceTime(CurrentRunTime())) g_keepRunning = 0;
+        break;
+      case WM_MOUSEWHEEL:
+      case WM_MOUSEHWHEEL:
+        if (AddWheelTurn(s_wheelTurned, GET_WHEEL_DELTA_WPARAM(wParam)) &&
+            IsPastGraceTime(CurrentRunTime()))
+          g_keepRunning = 0;
         break;
       case WM_MOUSEMOVE:
         if (IsPastGraceTime(CurrentRunTime())) {

@@ -139,9 +139,11 @@ BOOL CMainDlg::OnInitDialog() {
       WPARAM kind;
     } icons[] = {{SM_CXICON, SM_CYICON, ICON_BIG}, {SM_CXSMICON, SM_CYSMICON, ICON_SMALL}};
     for (const auto& icon : icons) {
-      HANDLE image =
-          LoadImageA(m_instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
-                     GetSystemMetrics(icon.width), GetSystemMetrics(icon.height), LR_DEFAULTCOLOR);
+      // Shared: the system owns the icons (both are of the standard sizes), so the
+      // dialog never has to destroy them after its window is gone.
+      HANDLE image = LoadImageA(m_instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                GetSystemMetrics(icon.width), GetSystemMetrics(icon.height),
+                                LR_DEFAULTCOLOR | LR_SHARED);
       Send(m_dialog, WM_SETICON, icon.kind, reinterpret_cast<LPARAM>(image));
     }
     m_product = GetDlgItem(m_dialog, IDC_PRODUCT);

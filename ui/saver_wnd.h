@@ -22,6 +22,9 @@ class CSaverWnd {
   // Destroys the window if it still exists; safe to call again.
   void Destroy();
   HWND GetHandle() const { return m_window; }
+  // True once after the client size changed, when a resize by the window's frame has
+  // ended or on maximise and restore: the run loop then resets the renderer to it.
+  bool TakeResize();
 
   static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -12,12 +12,30 @@ namespace {
 // here rather than looked up from the handle.
 int g_debug = 0;                // 0: the screensaver window; else the debug window
 CursorPoint g_initialCursor;    // where the cursor was when the window was created
+long g_wheelTurned = 0;         // the wheel's turn since then, up to a notch
+SIZE g_clientSize{};            // the client size when the renderer last took it
+bool g_sizing = false;          // inside a resize or move by the window's frame
+bool g_resized = false;         // the client size changed since TakeResize last asked
 constexpr WPARAM kEscape = 27;  // WM_CHAR code of the Escape key
 
 CursorPoint ReadCursor() {
   POINT point{};
   GetCursorPos(&point);
   return CursorPoint{point.x, point.y};
+}
+
+SIZE ReadClientSize(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return SIZE{client.right, client.bottom};
+}
+
+// Records a new client size once a resize is over; a move alone changes nothing.
+void NoteClientSize(HWND window) {
+  const SIZE size = ReadClientSize(window);
+  if (size.cx == g_clientSize.cx && size.cy == g_clientSize.cy) return;
+  g_clientSize = size;
+  g_resized = true;
 }
 
 // Asks the run to end: the WM_CLOSE handler clears the keep-running flag.
@@ -29,6 +47,9 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
       if (saver) ShowCursor(FALSE);
       g_initialCursor = ReadCursor();
+      g_wheelTurned = 0;
+      g_clientSize = ReadClientSize(window);
+      g_sizing = g_resized = false;
       break;
     case WM_CLOSE:
     case WM_DESTROY:
@@ -46,14 +67,35 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
       if (saver && IsPastGraceTime(CurrentRunTime())) RequestClose(window);
       break;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+      // Turns add up from creation on, as cursor movement does.
+      const bool notch = AddWheelTurn(g_wheelTurned, GET_WHEEL_DELTA_WPARAM(wParam));
+      if (saver && notch && IsPastGraceTime(CurrentRunTime())) RequestClose(window);
+      break;
+    }
     case WM_MOUSEMOVE:
       // The message's own position is not used: the cursor is read again and
       // compared with where it was at creation, so slow drift adds up.
       if (saver && IsPastGraceTime(CurrentRunTime()) &&
           HasCursorMovedFar(g_initialCursor, ReadCursor()))
         RequestClose(window);
+      break;
+    case WM_ENTERSIZEMOVE:
+      g_sizing = true;
+      break;
+    case WM_EXITSIZEMOVE:
+      g_sizing = false;
+      NoteClientSize(window);
+      break;
+    case WM_SIZE:
+      // Maximise and restore come without a resize by the frame; the sizes during
+      // one wait for its end, so the device is reset once, at the final size.
+      if (!g_sizing && (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED))
+        NoteClientSize(window);
       break;
     case WM_CHAR:
       if (saver) break;
@@ -94,6 +136,12 @@ bool CSaverWnd::CreateOver(HINSTANCE instance, int x, int y, int width, int heig
                              WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, width,
                              height, nullptr, nullptr, instance, nullptr);
   return m_window != nullptr;
+}
+
+bool CSaverWnd::TakeResize() {
+  const bool resized = g_resized;
+  g_resized = false;
+  return resized;
 }
 
 void CSaverWnd::Destroy() {

@@ -30,25 +30,25 @@ void FillSplashMask(int effect, float progress, int width, int height, float* ma
       const float u = static_cast<float>(c) / width;
       float weight = p;
       switch (effect) {
-        case 0:
+        case kSplashWipeFromLeft:
           weight = RampFromZero(p, u);
           break;
-        case 1:
+        case kSplashWipeFromRight:
           weight = RampFromOne(p, u);
           break;
-        case 2:
+        case kSplashWipeFromTop:
           weight = RampFromOne(p, v);
           break;
-        case 3:
+        case kSplashWipeFromBottom:
           weight = RampFromZero(p, v);
           break;
-        case 4:
+        case kSplashIrisOpening:
           weight = RampFromZero(p, IrisCoordinate(c, r, width, height));
           break;
-        case 5:
+        case kSplashIrisClosing:
           weight = RampFromOne(p, IrisCoordinate(c, r, width, height));
           break;
-        default:
+        default:  // the cross-fade: every weight is the progress
           break;
       }
       row[c] = Clamp01(weight);

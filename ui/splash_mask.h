@@ -5,8 +5,18 @@
 
 #include <cstdint>
 
-// Number of splash effects: four wipes, an opening and a closing iris, a cross-fade.
-constexpr int kSplashEffectCount = 7;
+// The splash effects by number: four wipes, an opening and a closing iris, a
+// cross-fade. Each wipe names the edge the next picture enters from.
+enum SplashEffect : int {
+  kSplashWipeFromLeft = 0,
+  kSplashWipeFromRight = 1,
+  kSplashWipeFromTop = 2,
+  kSplashWipeFromBottom = 3,
+  kSplashIrisOpening = 4,  // from the centre outwards
+  kSplashIrisClosing = 5,  // from the corners inwards
+  kSplashCrossFade = 6,
+};
+constexpr int kSplashEffectCount = kSplashCrossFade + 1;
 
 // Fills width * height weights (0 = current picture, 1 = next) for effect 0..6 at
 // progress p (0..1). Every weight is clamped to 0..1.

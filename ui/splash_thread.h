@@ -8,5 +8,6 @@
 HANDLE StartSplashThread(HWND target, HINSTANCE instance);
 // Lets the thread started last run.
 void ResumeSplashThread();
-// Clears the run flag and waits up to 50 x 20 ms for the thread, then terminates it.
+// Clears the run flag and waits up to about one second for the thread to end, then
+// terminates it.
 void StopSplashThread();

@@ -2,6 +2,7 @@
 // to the target, and blends them into the target every 20 ms until stopped.
 #include "ui/splash_thread.h"
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -12,14 +13,18 @@
 #include "ui/splash_animator.h"
 
 namespace {
-// Shared with the main thread without a lock: it writes, the thread only reads.
+// Shared with the main thread without a lock: it writes, the thread only reads. The
+// handles are written before the thread is resumed; the flag is atomic because it
+// changes while the thread runs.
 HANDLE g_splashThread = nullptr;
 HWND g_splashTarget = nullptr;
 HINSTANCE g_splashInstance = nullptr;
-volatile LONG g_splashRunning = 0;
+std::atomic<bool> g_splashRunning{false};
 
 constexpr DWORD kStepPauseMs = 20;
-constexpr int kStopPolls = 50;  // of 20 ms each before the thread is terminated
+// Longest wait for the thread to end after its flag clears: 50 steps of 20 ms. A
+// thread that takes longer is terminated.
+constexpr DWORD kStopWaitMs = 50 * kStepPauseMs;
 const char* const kSplashNames[] = {"splash\\splash1.bmp", "splash\\splash2.bmp",
                                     "splash\\splash3.bmp", "splash\\splash4.bmp"};
 
@@ -71,7 +76,7 @@ DWORD WINAPI SplashThreadBody(void*) {
     // This thread's own generator, seeded from how long loading took.
     SeedRandom(static_cast<unsigned int>(timer.Elapsed() * 1000.0));
     timer.Start();
-    while (scene.animator && IsWindow(target) && g_splashRunning != 0) {
+    while (scene.animator && IsWindow(target) && g_splashRunning.load()) {
       // With no picture there is nothing to draw, and the thread ends.
       if (!scene.animator->Step(timer.Elapsed(), scene.output.GetBits())) break;
       GdiFlush();
@@ -89,7 +94,7 @@ HANDLE StartSplashThread(HWND target, HINSTANCE instance) {
   g_splashTarget = target;
   g_splashInstance = instance;
   g_splashThread = CreateThread(nullptr, 0, &SplashThreadBody, nullptr, CREATE_SUSPENDED, nullptr);
-  g_splashRunning = g_splashThread != nullptr ? 1 : 0;
+  g_splashRunning.store(g_splashThread != nullptr);
   return g_splashThread;
 }
 
@@ -98,16 +103,12 @@ void ResumeSplashThread() {
 }
 
 void StopSplashThread() {
-  g_splashRunning = 0;
+  g_splashRunning.store(false);
   if (g_splashThread == nullptr) return;
-  DWORD exitCode = 0;
-  for (int polls = 0; GetExitCodeThread(g_splashThread, &exitCode) && exitCode == STILL_ACTIVE;) {
-    Sleep(kStepPauseMs);
-    if (++polls == kStopPolls) {
-      TerminateThread(g_splashThread, 0);
-      break;
-    }
-  }
+  // The thread sees the flag after its current step; the last resort is for one
+  // that hangs.
+  if (WaitForSingleObject(g_splashThread, kStopWaitMs) == WAIT_TIMEOUT)
+    TerminateThread(g_splashThread, 0);
   // Closed here so that repeated previews do not leak a handle each.
   CloseHandle(g_splashThread);
   g_splashThread = nullptr;

@@ -36,8 +36,8 @@ bool SameMode(const DisplayModeReading& a, const DisplayModeReading& b) {
 }  // namespace
 
 namespace {
-// Starts /s, expects the report with `message` while no window of the run is left
-// and the display mode is `before`, then dismisses it and expects exit code 1.
+// Starts /s, expects the report with `message` while no window of the run is left,
+// the cursor shows and the display mode is `before`, then dismisses it and expects exit code 1.
 void ExpectReportOverTheDesktop(const std::string& product, const std::string& message,
                                 const DisplayModeReading& before) {
   CTestProcess saver;
@@ -48,6 +48,10 @@ void ExpectReportOverTheDesktop(const std::string& product, const std::string& m
   EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClassName, nullptr, false).empty());
   EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClassName, nullptr, false).empty());
   EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
+  CURSORINFO cursor{};
+  cursor.cbSize = sizeof cursor;
+  ASSERT_TRUE(GetCursorInfo(&cursor));
+  EXPECT_NE(cursor.flags & CURSOR_SHOWING, 0u) << "no cursor over the report";
   DismissMessageBox(box);
   DWORD exitCode = 0xFFFFFFFF;
   ASSERT_TRUE(saver.WaitForExit(kExitWaitMs, &exitCode));

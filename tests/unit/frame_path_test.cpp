@@ -199,3 +199,20 @@ TEST(InputRules, GraceTimeIsStrictAndMovementCountsOnEitherAxisFromTheStart) {
   for (const auto& m : moves)
     EXPECT_EQ(HasCursorMovedFar(start, CursorPoint{m.x, m.y}), m.far) << m.x << "," << m.y;
 }
+
+TEST(InputRules, WheelTurnsAddUpInEitherDirectionToOneNotch) {
+  const struct {
+    long before;
+    int delta;
+    long after;
+    bool notch;
+  } turns[] = {
+      {0, 119, 119, false}, {0, -120, 120, true}, {60, -60, 120, true},
+      {0, 0, 0, false},     {120, 1, 120, true},  {0, -2147483647 - 1, 120, true},
+  };
+  for (const auto& t : turns) {
+    long turned = t.before;
+    EXPECT_EQ(AddWheelTurn(turned, t.delta), t.notch) << t.before << " + " << t.delta;
+    EXPECT_EQ(turned, t.after) << t.before << " + " << t.delta;
+  }
+}

@@ -62,6 +62,7 @@ TEST_F(BlackWnd, InputEndsTheRunOnlyAfterTheGraceTime) {
     int dx;
     int dy;
     bool ends;
+    WPARAM wParam;  // the wheel's turn in the high word
   } cases[] = {
       {0.5, WM_MOUSEMOVE, 100, 100, false},  // inside the grace time
       {1.0, WM_KEYDOWN, 0, 0, false},        // the grace time ends strictly after 1.0
@@ -70,6 +71,11 @@ TEST_F(BlackWnd, InputEndsTheRunOnlyAfterTheGraceTime) {
       {1.5, WM_LBUTTONDOWN, 0, 0, true},
       {1.5, WM_RBUTTONDOWN, 0, 0, true},
       {1.5, WM_MBUTTONDOWN, 0, 0, true},
+      {1.5, WM_XBUTTONDOWN, 0, 0, true},
+      // Turns add up: a notch less one, then the rest inside the grace time.
+      {1.5, WM_MOUSEWHEEL, 0, 0, false, MAKEWPARAM(0, 1 - WHEEL_DELTA)},
+      {0.5, WM_MOUSEHWHEEL, 0, 0, false, MAKEWPARAM(0, 1)},
+      {1.5, WM_MOUSEWHEEL, 0, 0, true, MAKEWPARAM(0, 1)},
       {1.5, WM_MOUSEMOVE, 30, 30, false},  // 30 pixels on both axes: not far enough
       {1.5, WM_MOUSEMOVE, -30, -30, false},
       {1.5, WM_MOUSEMOVE, 31, 0, true},
@@ -85,7 +91,7 @@ TEST_F(BlackWnd, InputEndsTheRunOnlyAfterTheGraceTime) {
     m_app.runTime = c.runTime;
     ASSERT_TRUE(SetCursorPos(initial.x + c.dx, initial.y + c.dy));
     // The procedure reads the cursor itself; lParam's position must not matter.
-    SendMessageA(black.GetHandle(), c.message, 0, MAKELPARAM(1000, 1000));
+    SendMessageA(black.GetHandle(), c.message, c.wParam, MAKELPARAM(1000, 1000));
     EXPECT_EQ(g_keepRunning == 0, c.ends)
         << "message " << c.message << " at " << c.runTime << " s, moved " << c.dx << "," << c.dy;
   }

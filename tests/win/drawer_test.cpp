@@ -138,6 +138,29 @@ TEST_F(DrawerTest, TheCompositeShowsEachImageWhereTheMaskSaysInOneAndTwoPasses) 
       }
     }
   }
+
+  // Resized by its frame or maximised, the window gets a back buffer of its new client
+  // size once the resize has ended, and the picture fills it.
+  HWND window = m_window.GetHandle();
+  const auto expectResetToClient = [&](const char* how) {
+    ASSERT_TRUE(m_window.TakeResize()) << how;
+    m_drawer->ResetToWindowSize();
+    m_drawer->Frame();
+    DrawWipe(0.5f, "images/0.jpg", "images/1.jpg", &image);
+    GetClientRect(window, &client);
+    EXPECT_EQ(image.width, client.right) << how;
+    EXPECT_EQ(image.height, client.bottom) << how;
+    EXPECT_TRUE(ColourNear(image.At(0.25, 0.9), kGreen) && ColourNear(image.At(0.75, 0.1), kRed))
+        << how;
+  };
+  SendMessageA(window, WM_ENTERSIZEMOVE, 0, 0);
+  SetWindowPos(window, nullptr, 0, 0, 800, 500, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_FALSE(m_window.TakeResize()) << "during the resize";
+  SendMessageA(window, WM_EXITSIZEMOVE, 0, 0);
+  expectResetToClient("resized");
+  ShowWindow(window, SW_MAXIMIZE);
+  expectResetToClient("maximised");
+  EXPECT_FALSE(m_window.TakeResize()) << "once only";
 }
 
 TEST_F(DrawerTest, FitKeepsTheShapeWithBlackBarsInOneAndTwoPasses) {

@@ -48,6 +48,9 @@ TEST_F(SaverWndTest, InputEndsTheRunOnlyInTheVariantAndAfterTheGraceTimeItShould
       {kSaver, 1.05, WM_KEYDOWN, 'A', 0, 0, true},
       {kSaver, 1.05, WM_RBUTTONDOWN, 0, 0, 0, true},
       {kSaver, 1.05, WM_MBUTTONDOWN, 0, 0, 0, true},
+      {kSaver, 1.05, WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1), 0, 0, true},
+      {kSaver, 0.5, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0, 0, false},
+      {kSaver, 1.05, WM_MOUSEHWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0, 0, true},
       {kSaver, 0.5, WM_MOUSEMOVE, 0, 100, 0, false},
       {kSaver, 1.05, WM_MOUSEMOVE, 0, 30, 30, false},
       {kSaver, 1.05, WM_MOUSEMOVE, 0, 31, 0, true},
@@ -64,6 +67,7 @@ TEST_F(SaverWndTest, InputEndsTheRunOnlyInTheVariantAndAfterTheGraceTimeItShould
       {kDebug, 5.0, WM_KEYDOWN, 'A', 0, 0, false},
       {kDebug, 5.0, WM_MOUSEMOVE, 0, 200, 200, false},
       {kDebug, 5.0, WM_LBUTTONDOWN, 0, 0, 0, false},
+      {kDebug, 5.0, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0, 0, false},
       {kDebug, 0.0, WM_CHAR, 27, 0, 0, true},  // Escape
       {kDebug, 0.0, WM_CHAR, 'x', 0, 0, false},
       {kDebug, 0.0, WM_SYSCOMMAND, SC_CLOSE, 0, 0, true},  // the close box

@@ -75,6 +75,86 @@ std::string FormatNumber(double value) {
   return text;
 }
 
+// The engine gives a glyph the on-screen width size * w / h in screen widths for a
+// height of size in screen heights, with w and h in texture coordinates. So the glyph
+// looks as designed on a screen of the given aspect only when it is stored stretched
+// by width / (height * aspect); each texture shape implies that stretch. Squeezing
+// below this would lose too much of the glyphs' detail.
+constexpr double kMinHorizontalScale = 0.75;
+// Narrowest texture tried.
+constexpr int kMinTextureSize = 64;
+
+// A texture shape and the horizontal stretch it implies.
+struct AtlasShape {
+  int width = 0;
+  int height = 0;
+  double stretch = 0;
+};
+
+// One line-high cell per printable character, as wide as its designed advance at
+// scale; false with a reason when the font lacks a glyph.
+bool MeasureGlyphs(const stbtt_fontinfo& font, float scale, int cellHeight,
+                   std::vector<FontCell>& cells, std::string* why) {
+  for (int code = kFirstGlyph; code <= kLastGlyph; ++code) {
+    if (stbtt_FindGlyphIndex(&font, code) == 0 && code != ' ') {
+      *why = "the font has no glyph for '" + std::string(1, static_cast<char>(code)) + "'";
+      return false;
+    }
+    int advance = 0, leftBearing = 0;
+    stbtt_GetCodepointHMetrics(&font, code, &advance, &leftBearing);
+    FontCell cell;
+    cell.code = code;
+    cell.advance = advance * scale;
+    cell.height = cellHeight;
+    cells.push_back(cell);
+  }
+  return true;
+}
+
+// The smallest texture, a power of two each way and at most as high as wide, whose
+// stretch keeps the glyphs legible and whose rows hold every cell; the cells are left
+// placed in it. A zero width when none up to kMaxTextureSize does.
+AtlasShape ChooseTextureShape(std::vector<FontCell>& cells, int gap, double screenAspect) {
+  for (int w = kMinTextureSize; w <= kMaxTextureSize; w *= 2) {
+    for (int h : {w / 4, w / 2, w}) {
+      const double candidate = double(w) / (double(h) * screenAspect);
+      if (candidate < kMinHorizontalScale) continue;
+      for (FontCell& cell : cells)
+        cell.width = std::max(1, static_cast<int>(std::lround(cell.advance * candidate)));
+      const int used = LayOutCells(cells, w, gap);
+      if (used >= 0 && used <= h) return AtlasShape{w, h, candidate};
+    }
+  }
+  return AtlasShape{};
+}
+
+// Draws each placed cell's glyph into the atlas's coverage, stretched as the atlas
+// says, with the baseline `baseline` pixels below the cell's top.
+void RasteriseGlyphs(const stbtt_fontinfo& font, float scale, int baseline, FontAtlas* atlas) {
+  const float scaleX = static_cast<float>(scale * atlas->horizontalScale);
+  std::vector<uint8_t> bitmap;
+  for (const FontCell& cell : atlas->cells) {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    stbtt_GetCodepointBitmapBox(&font, cell.code, scaleX, scale, &x0, &y0, &x1, &y1);
+    const int w = x1 - x0, h = y1 - y0;
+    if (w <= 0 || h <= 0) continue;  // the space and other blank glyphs
+    bitmap.assign(static_cast<size_t>(w) * h, 0);
+    stbtt_MakeCodepointBitmap(&font, bitmap.data(), w, h, w, scaleX, scale, cell.code);
+    // Ink beyond the advance (a slanted tail) would overlap the neighbour on screen,
+    // where cells are drawn edge to edge; it is clipped to the cell.
+    for (int row = 0; row < h; ++row) {
+      const int ty = baseline + y0 + row;
+      if (ty < 0 || ty >= cell.height) continue;
+      for (int col = 0; col < w; ++col) {
+        const int tx = x0 + col;
+        if (tx < 0 || tx >= cell.width) continue;
+        atlas->coverage[static_cast<size_t>(cell.y + ty) * atlas->width + cell.x + tx] =
+            bitmap[static_cast<size_t>(row) * w + col];
+      }
+    }
+  }
+}
+
 }  // namespace
 
 bool BuildFontAtlas(const uint8_t* ttf, size_t size, int pixelHeight, double screenAspect,
@@ -102,83 +182,24 @@ bool BuildFontAtlas(const uint8_t* ttf, size_t size, int pixelHeight, double scr
   int ascent = 0, descent = 0, lineGap = 0;
   stbtt_GetFontVMetrics(&font, &ascent, &descent, &lineGap);
   const int baseline = static_cast<int>(std::lround(ascent * scale));
-  const int cellHeight = pixelHeight;
 
   std::vector<FontCell> cells;
-  for (int code = kFirstGlyph; code <= kLastGlyph; ++code) {
-    if (stbtt_FindGlyphIndex(&font, code) == 0 && code != ' ') {
-      *why = "the font has no glyph for '" + std::string(1, static_cast<char>(code)) + "'";
-      return false;
-    }
-    int advance = 0, leftBearing = 0;
-    stbtt_GetCodepointHMetrics(&font, code, &advance, &leftBearing);
-    FontCell cell;
-    cell.code = code;
-    cell.advance = advance * scale;
-    cell.height = cellHeight;
-    cells.push_back(cell);
-  }
-
-  // The engine gives a glyph the on-screen width size * w / h in screen widths for
-  // a height of size in screen heights, with w and h in texture coordinates. So the
-  // glyph looks as designed on a screen of the given aspect only when it is stored
-  // stretched by width / (height * aspect); each texture shape implies that stretch.
-  // Shapes are tried smallest first; squeezing below kMinHorizontalScale would lose
-  // too much of the glyphs' detail.
-  constexpr double kMinHorizontalScale = 0.75;
+  if (!MeasureGlyphs(font, scale, pixelHeight, cells, why)) return false;
   // Mip levels average neighbouring texels, so cells keep a gap of empty pixels.
   const int gap = std::max(2, pixelHeight / 16);
-  int width = 0, height = 0;
-  double stretch = 0;
-  for (int w = 64; w <= kMaxTextureSize && width == 0; w *= 2) {
-    for (int h : {w / 4, w / 2, w}) {
-      const double candidate = double(w) / (double(h) * screenAspect);
-      if (candidate < kMinHorizontalScale) continue;
-      for (FontCell& cell : cells)
-        cell.width = std::max(1, static_cast<int>(std::lround(cell.advance * candidate)));
-      const int used = LayOutCells(cells, w, gap);
-      if (used >= 0 && used <= h) {
-        width = w;
-        height = h;
-        stretch = candidate;
-        break;
-      }
-    }
-  }
-  if (width == 0) {
+  const AtlasShape shape = ChooseTextureShape(cells, gap, screenAspect);
+  if (shape.width == 0) {
     *why = "the glyphs do not fit into a " + std::to_string(kMaxTextureSize) + " pixel texture";
     return false;
   }
 
-  atlas->width = width;
-  atlas->height = height;
-  atlas->cellHeight = cellHeight;
-  atlas->horizontalScale = stretch;
-  atlas->coverage.assign(static_cast<size_t>(width) * height, 0);
-
-  std::vector<uint8_t> bitmap;
-  for (const FontCell& cell : cells) {
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    const float scaleX = static_cast<float>(scale * stretch);
-    stbtt_GetCodepointBitmapBox(&font, cell.code, scaleX, scale, &x0, &y0, &x1, &y1);
-    const int w = x1 - x0, h = y1 - y0;
-    if (w <= 0 || h <= 0) continue;  // the space and other blank glyphs
-    bitmap.assign(static_cast<size_t>(w) * h, 0);
-    stbtt_MakeCodepointBitmap(&font, bitmap.data(), w, h, w, scaleX, scale, cell.code);
-    // Ink beyond the advance (a slanted tail) would overlap the neighbour on screen,
-    // where cells are drawn edge to edge; it is clipped to the cell.
-    for (int row = 0; row < h; ++row) {
-      const int ty = baseline + y0 + row;
-      if (ty < 0 || ty >= cell.height) continue;
-      for (int col = 0; col < w; ++col) {
-        const int tx = x0 + col;
-        if (tx < 0 || tx >= cell.width) continue;
-        atlas->coverage[static_cast<size_t>(cell.y + ty) * width + cell.x + tx] =
-            bitmap[static_cast<size_t>(row) * w + col];
-      }
-    }
-  }
+  atlas->width = shape.width;
+  atlas->height = shape.height;
+  atlas->cellHeight = pixelHeight;
+  atlas->horizontalScale = shape.stretch;
+  atlas->coverage.assign(static_cast<size_t>(shape.width) * shape.height, 0);
   atlas->cells = std::move(cells);
+  RasteriseGlyphs(font, scale, baseline, atlas);
   return true;
 }
 

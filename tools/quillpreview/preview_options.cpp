@@ -2,10 +2,12 @@
 // strtol and must consume the whole argument; anything else is reported, never guessed.
 #include "tools/quillpreview/preview_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "render/transition.h"
 
@@ -55,141 +57,189 @@ bool SplitFloats(const std::string& text, std::vector<float>& values) {
 
 bool InUnitRange(float value) { return value >= 0.0f && value <= 1.0f; }
 
-}  // namespace
+// Largest random seed and number of decimals in the text dump.
+constexpr long kMaxSeed = 2147483647L;
+constexpr long kMaxDigits = 9;
+// The sheet's defaults: its progress values and the size of each cell.
+const std::vector<float> kDefaultSheetProgress = {0.25f, 0.5f, 0.75f};
+constexpr int kDefaultCellWidth = 256;
+constexpr int kDefaultCellHeight = 192;
 
-const char* PreviewUsage() {
-  return "Usage:\n"
-         "  quillpreview sheet A B -o sheet.png [--progress P1,P2,...] [--size WxH]\n"
-         "  quillpreview frame A B --effect N --progress P -o out.png [--size WxH]\n"
-         "  quillpreview mask --effect N --progress P\n"
-         "Common options: [--centre X,Y] (star centre, default 0.5,0.5) [--seed N]\n"
-         "  [--fit stretch|fill|fit] (how A and B meet the output's shape, as the\n"
-         "  product's <Fit>; default stretch)\n"
-         "  (random blocks) [--digits D] (mask text decimals, default 4).\n"
-         "  frame --dump-mask prints the mask instead of writing an image.\n"
-         "A is the current image (weight 0), B the next one (weight 1); both are\n"
-         "placed on the output by --fit. sheet: one row per effect, one column per\n"
-         "progress value (default 0.25,0.5,0.75), cells of --size (default 256x192).\n"
-         "frame: the output has --size, by default the size of A. Progress and centre\n"
-         "values lie in 0..1, effects in 0..19.\n";
+// What the arguments said, beyond the values they set in the options.
+struct ParseState {
+  explicit ParseState(PreviewOptions& target) : options(target) {}
+  PreviewOptions& options;
+  std::vector<std::string> images;
+  bool help = false;
+  bool haveEffect = false;
+  bool haveProgress = false;
+  bool dumpMask = false;
+};
+
+// Reads an option's value into the state; false with a message in error.
+using ReadOption = bool (*)(const std::string& name, const std::string& value, ParseState& state,
+                            std::string& error);
+
+// A whole number from lo to hi, or a message that names the option and its range.
+bool ReadWholeNumber(const std::string& name, const std::string& value, long lo, long hi,
+                     long& number, std::string& error) {
+  if (ParseLong(value, lo, hi, number)) return true;
+  error = name + " must be a whole number from " + std::to_string(lo) + " to " +
+          std::to_string(hi) + ", not '" + value + "'";
+  return false;
 }
 
-bool ParsePreviewArguments(int argc, const char* const* argv, PreviewOptions& options,
-                           std::string& error) {
-  options = PreviewOptions();
-  if (argc < 2) {
-    error = "no mode given";
+bool ReadOutput(const std::string&, const std::string& value, ParseState& state,
+                std::string& error) {
+  if (value.empty()) {
+    error = "empty output file name";
     return false;
   }
-  const std::string mode = argv[1];
-  if (mode == "-h" || mode == "--help" || mode == "help") {
-    options.mode = PreviewMode::kHelp;
-    return true;
+  state.options.output = value;
+  return true;
+}
+
+bool ReadEffect(const std::string& name, const std::string& value, ParseState& state,
+                std::string& error) {
+  long effect = 0;
+  if (!ReadWholeNumber(name, value, 0, CTransition::kEffectCount - 1, effect, error)) return false;
+  state.options.effect = static_cast<int>(effect);
+  state.haveEffect = true;
+  return true;
+}
+
+bool ReadProgress(const std::string& name, const std::string& value, ParseState& state,
+                  std::string& error) {
+  std::vector<float>& progress = state.options.progress;
+  if (!SplitFloats(value, progress) || progress.size() > kMaxProgressValues) {
+    error = name + " must be up to " + std::to_string(kMaxProgressValues) +
+            " numbers separated by commas, not '" + value + "'";
+    return false;
   }
-  if (mode == "sheet")
-    options.mode = PreviewMode::kSheet;
+  for (float p : progress) {
+    if (!InUnitRange(p)) {
+      error = "progress values must lie in 0..1, not '" + value + "'";
+      return false;
+    }
+  }
+  state.haveProgress = true;
+  return true;
+}
+
+bool ReadCentre(const std::string& name, const std::string& value, ParseState& state,
+                std::string& error) {
+  std::vector<float> centre;
+  if (!SplitFloats(value, centre) || centre.size() != 2 || !InUnitRange(centre[0]) ||
+      !InUnitRange(centre[1])) {
+    error = name + " must be X,Y with both in 0..1, not '" + value + "'";
+    return false;
+  }
+  state.options.centreX = centre[0];
+  state.options.centreY = centre[1];
+  return true;
+}
+
+bool ReadSize(const std::string& name, const std::string& value, ParseState& state,
+              std::string& error) {
+  const size_t x = value.find_first_of("xX");
+  long width = 0, height = 0;
+  if (x == std::string::npos || !ParseLong(value.substr(0, x), 1, kMaxSide, width) ||
+      !ParseLong(value.substr(x + 1), 1, kMaxSide, height)) {
+    error = name + " must be WxH with sides from 1 to " + std::to_string(kMaxSide) + ", not '" +
+            value + "'";
+    return false;
+  }
+  state.options.width = static_cast<int>(width);
+  state.options.height = static_cast<int>(height);
+  return true;
+}
+
+bool ReadSeed(const std::string& name, const std::string& value, ParseState& state,
+              std::string& error) {
+  long seed = 0;
+  if (!ReadWholeNumber(name, value, 0, kMaxSeed, seed, error)) return false;
+  state.options.seed = static_cast<unsigned>(seed);
+  return true;
+}
+
+bool ReadDigits(const std::string& name, const std::string& value, ParseState& state,
+                std::string& error) {
+  long digits = 0;
+  if (!ReadWholeNumber(name, value, 0, kMaxDigits, digits, error)) return false;
+  state.options.digits = static_cast<int>(digits);
+  return true;
+}
+
+bool ReadFit(const std::string& name, const std::string& value, ParseState& state,
+             std::string& error) {
+  if (ParseFitMode(value, state.options.fit)) return true;
+  error = name + " takes " + AcceptedFitValues() + ", not '" + value + "'";
+  return false;
+}
+
+// The options that take a value, by every name they answer to.
+const struct {
+  const char* name;
+  ReadOption read;
+} kValueOptions[] = {
+    {"-o", &ReadOutput},           {"--output", &ReadOutput}, {"--effect", &ReadEffect},
+    {"--progress", &ReadProgress}, {"--centre", &ReadCentre}, {"--center", &ReadCentre},
+    {"--size", &ReadSize},         {"--seed", &ReadSeed},     {"--digits", &ReadDigits},
+    {"--fit", &ReadFit},
+};
+
+bool ParseMode(const std::string& mode, PreviewMode& result, std::string& error) {
+  if (mode == "-h" || mode == "--help" || mode == "help")
+    result = PreviewMode::kHelp;
+  else if (mode == "sheet")
+    result = PreviewMode::kSheet;
   else if (mode == "frame")
-    options.mode = PreviewMode::kFrame;
+    result = PreviewMode::kFrame;
   else if (mode == "mask")
-    options.mode = PreviewMode::kMask;
+    result = PreviewMode::kMask;
   else {
     error = "unknown mode '" + mode + "' (expected sheet, frame or mask)";
     return false;
   }
+  return true;
+}
 
-  std::vector<std::string> images;
-  bool haveEffect = false, haveProgress = false, dumpMask = false;
+// The arguments after the mode: options, their values and the images. Stops at a
+// request for help.
+bool ReadArguments(int argc, const char* const* argv, ParseState& state, std::string& error) {
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "-h" || arg == "--help") {
-      options.mode = PreviewMode::kHelp;
+      state.help = true;
       return true;
     }
     if (arg == "--dump-mask") {
-      dumpMask = true;
+      state.dumpMask = true;
       continue;
     }
-    if (arg.size() > 1 && arg[0] == '-') {
-      // Every other option takes a value.
-      if (i + 1 >= argc) {
-        error = "option " + arg + " needs a value";
-        return false;
-      }
-      const std::string value = argv[++i];
-      if (arg == "-o" || arg == "--output") {
-        if (value.empty()) {
-          error = "empty output file name";
-          return false;
-        }
-        options.output = value;
-      } else if (arg == "--effect") {
-        long effect = 0;
-        if (!ParseLong(value, 0, CTransition::kEffectCount - 1, effect)) {
-          error = "--effect must be a whole number from 0 to 19, not '" + value + "'";
-          return false;
-        }
-        options.effect = static_cast<int>(effect);
-        haveEffect = true;
-      } else if (arg == "--progress") {
-        if (!SplitFloats(value, options.progress) || options.progress.size() > kMaxProgressValues) {
-          error = "--progress must be up to 32 numbers separated by commas, not '" + value + "'";
-          return false;
-        }
-        for (float p : options.progress) {
-          if (!InUnitRange(p)) {
-            error = "progress values must lie in 0..1, not '" + value + "'";
-            return false;
-          }
-        }
-        haveProgress = true;
-      } else if (arg == "--centre" || arg == "--center") {
-        std::vector<float> centre;
-        if (!SplitFloats(value, centre) || centre.size() != 2 || !InUnitRange(centre[0]) ||
-            !InUnitRange(centre[1])) {
-          error = arg + " must be X,Y with both in 0..1, not '" + value + "'";
-          return false;
-        }
-        options.centreX = centre[0];
-        options.centreY = centre[1];
-      } else if (arg == "--size") {
-        const size_t x = value.find_first_of("xX");
-        long width = 0, height = 0;
-        if (x == std::string::npos || !ParseLong(value.substr(0, x), 1, kMaxSide, width) ||
-            !ParseLong(value.substr(x + 1), 1, kMaxSide, height)) {
-          error = "--size must be WxH with sides from 1 to 8192, not '" + value + "'";
-          return false;
-        }
-        options.width = static_cast<int>(width);
-        options.height = static_cast<int>(height);
-      } else if (arg == "--seed") {
-        long seed = 0;
-        if (!ParseLong(value, 0, 2147483647L, seed)) {
-          error = "--seed must be a whole number from 0 to 2147483647, not '" + value + "'";
-          return false;
-        }
-        options.seed = static_cast<unsigned>(seed);
-      } else if (arg == "--digits") {
-        long digits = 0;
-        if (!ParseLong(value, 0, 9, digits)) {
-          error = "--digits must be a whole number from 0 to 9, not '" + value + "'";
-          return false;
-        }
-        options.digits = static_cast<int>(digits);
-      } else if (arg == "--fit") {
-        if (!ParseFitMode(value, options.fit)) {
-          error = "--fit takes " + AcceptedFitValues() + ", not '" + value + "'";
-          return false;
-        }
-      } else {
-        error = "unknown option " + arg;
-        return false;
-      }
+    if (arg.size() <= 1 || arg[0] != '-') {
+      state.images.push_back(arg);
       continue;
     }
-    images.push_back(arg);
+    const auto* option = std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
+                                      [&](const auto& o) { return arg == o.name; });
+    if (option == std::end(kValueOptions)) {
+      error = "unknown option " + arg;
+      return false;
+    }
+    if (i + 1 >= argc) {
+      error = "option " + arg + " needs a value";
+      return false;
+    }
+    if (!option->read(arg, argv[++i], state, error)) return false;
   }
+  return true;
+}
 
-  if (dumpMask) {
+// What each mode requires of the options together, and the sheet's defaults.
+bool ApplyModeRules(ParseState& state, std::string& error) {
+  PreviewOptions& options = state.options;
+  if (state.dumpMask) {
     if (options.mode == PreviewMode::kSheet) {
       error = "--dump-mask needs one effect: use it with frame or mask";
       return false;
@@ -198,21 +248,21 @@ bool ParsePreviewArguments(int argc, const char* const* argv, PreviewOptions& op
   }
 
   if (options.mode == PreviewMode::kSheet) {
-    if (!haveProgress) options.progress = {0.25f, 0.5f, 0.75f};
-    if (haveEffect) {
+    if (!state.haveProgress) options.progress = kDefaultSheetProgress;
+    if (state.haveEffect) {
       error = "sheet shows every effect; --effect belongs to frame and mask";
       return false;
     }
     if (options.width == 0) {
-      options.width = 256;
-      options.height = 192;
+      options.width = kDefaultCellWidth;
+      options.height = kDefaultCellHeight;
     }
   } else {
-    if (!haveEffect) {
+    if (!state.haveEffect) {
       error = "--effect is required";
       return false;
     }
-    if (!haveProgress || options.progress.size() != 1) {
+    if (!state.haveProgress || options.progress.size() != 1) {
       error = "--progress must give exactly one value";
       return false;
     }
@@ -220,7 +270,7 @@ bool ParsePreviewArguments(int argc, const char* const* argv, PreviewOptions& op
 
   if (options.mode == PreviewMode::kMask) {
     // A frame turned into a dump may still name its images; they are not needed.
-    if (!images.empty() && !dumpMask) {
+    if (!state.images.empty() && !state.dumpMask) {
       error = "mask takes no images";
       return false;
     }
@@ -231,15 +281,57 @@ bool ParsePreviewArguments(int argc, const char* const* argv, PreviewOptions& op
     return true;
   }
 
-  if (images.size() != 2) {
-    error = "two images are needed (A and B), " + std::to_string(images.size()) + " given";
+  if (state.images.size() != 2) {
+    error = "two images are needed (A and B), " + std::to_string(state.images.size()) + " given";
     return false;
   }
-  options.imageA = images[0];
-  options.imageB = images[1];
+  options.imageA = state.images[0];
+  options.imageB = state.images[1];
   if (options.output.empty()) {
     error = "-o OUTPUT.png is required";
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+const char* PreviewUsage() {
+  static const std::string usage =
+      "Usage:\n"
+      "  quillpreview sheet A B -o sheet.png [--progress P1,P2,...] [--size WxH]\n"
+      "  quillpreview frame A B --effect N --progress P -o out.png [--size WxH]\n"
+      "  quillpreview mask --effect N --progress P\n"
+      "Common options: [--centre X,Y] (star centre, default 0.5,0.5) [--seed N]\n"
+      "  (random blocks) [--digits D] (mask text decimals, default 4)\n"
+      "  [--fit stretch|fill|fit] (how A and B meet the output's shape, as the\n"
+      "  product's <Fit>; default stretch).\n"
+      "  frame --dump-mask prints the mask instead of writing an image.\n"
+      "A is the current image (weight 0), B the next one (weight 1); both are\n"
+      "placed on the output by --fit. sheet: one row per effect, one column per\n"
+      "progress value (default 0.25,0.5,0.75), cells of --size (default " +
+      std::to_string(kDefaultCellWidth) + "x" + std::to_string(kDefaultCellHeight) +
+      ").\n"
+      "frame: the output has --size, by default the size of A. Progress and centre\n"
+      "values lie in 0..1, effects in 0.." +
+      std::to_string(CTransition::kEffectCount - 1) + ".\n";
+  return usage.c_str();
+}
+
+bool ParsePreviewArguments(int argc, const char* const* argv, PreviewOptions& options,
+                           std::string& error) {
+  options = PreviewOptions();
+  if (argc < 2) {
+    error = "no mode given";
+    return false;
+  }
+  if (!ParseMode(argv[1], options.mode, error)) return false;
+  if (options.mode == PreviewMode::kHelp) return true;
+  ParseState state(options);
+  if (!ReadArguments(argc, argv, state, error)) return false;
+  if (state.help) {
+    options.mode = PreviewMode::kHelp;
+    return true;
+  }
+  return ApplyModeRules(state, error);
 }
