@@ -64,24 +64,24 @@ TEST_F(BlackWnd, InputEndsTheRunOnlyAfterTheGraceTime) {
     bool ends;
     WPARAM wParam;  // the wheel's turn in the high word
   } cases[] = {
-      {0.5, WM_MOUSEMOVE, 100, 100, false},  // inside the grace time
-      {1.0, WM_KEYDOWN, 0, 0, false},        // the grace time ends strictly after 1.0
-      {1.0, WM_LBUTTONDOWN, 0, 0, false},
-      {1.01, WM_KEYDOWN, 0, 0, true},
-      {1.5, WM_LBUTTONDOWN, 0, 0, true},
-      {1.5, WM_RBUTTONDOWN, 0, 0, true},
-      {1.5, WM_MBUTTONDOWN, 0, 0, true},
-      {1.5, WM_XBUTTONDOWN, 0, 0, true},
+      {0.5, WM_MOUSEMOVE, 100, 100, false, 0},  // inside the grace time
+      {1.0, WM_KEYDOWN, 0, 0, false, 0},        // the grace time ends strictly after 1.0
+      {1.0, WM_LBUTTONDOWN, 0, 0, false, 0},
+      {1.01, WM_KEYDOWN, 0, 0, true, 0},
+      {1.5, WM_LBUTTONDOWN, 0, 0, true, 0},
+      {1.5, WM_RBUTTONDOWN, 0, 0, true, 0},
+      {1.5, WM_MBUTTONDOWN, 0, 0, true, 0},
+      {1.5, WM_XBUTTONDOWN, 0, 0, true, 0},
       // Turns add up: a notch less one, then the rest inside the grace time.
-      {1.5, WM_MOUSEWHEEL, 0, 0, false, MAKEWPARAM(0, 1 - WHEEL_DELTA)},
+      {1.5, WM_MOUSEWHEEL, 0, 0, false, MAKEWPARAM(0, static_cast<WORD>(1 - WHEEL_DELTA))},
       {0.5, WM_MOUSEHWHEEL, 0, 0, false, MAKEWPARAM(0, 1)},
       {1.5, WM_MOUSEWHEEL, 0, 0, true, MAKEWPARAM(0, 1)},
-      {1.5, WM_MOUSEMOVE, 30, 30, false},  // 30 pixels on both axes: not far enough
-      {1.5, WM_MOUSEMOVE, -30, -30, false},
-      {1.5, WM_MOUSEMOVE, 31, 0, true},
-      {1.5, WM_MOUSEMOVE, 0, -31, true},
-      {1.5, WM_SYSKEYDOWN, 0, 0, false},  // keys with Alt are not input that ends
-      {1.5, WM_ACTIVATEAPP, 0, 0, false},
+      {1.5, WM_MOUSEMOVE, 30, 30, false, 0},  // 30 pixels on both axes: not far enough
+      {1.5, WM_MOUSEMOVE, -30, -30, false, 0},
+      {1.5, WM_MOUSEMOVE, 31, 0, true, 0},
+      {1.5, WM_MOUSEMOVE, 0, -31, true, 0},
+      {1.5, WM_SYSKEYDOWN, 0, 0, false, 0},  // keys with Alt are not input that ends
+      {1.5, WM_ACTIVATEAPP, 0, 0, false, 0},
   };
   ASSERT_TRUE(SetCursorPos(initial.x, initial.y));
   CBlackWnd black;
