@@ -40,7 +40,9 @@ void CSaverApp::DoTest() {
     g_pendingFailure.RethrowIfSet();
     if (!created) Raise("\"Could not create main window\"");
     if (!m_drawer.Init(m_saverWnd.GetHandle(), false)) Raise("\"Could not init Rendering Engine\"");
+    if (g_settings.Music != 0) m_music.Start(g_settings.MusicVolume);
     RunFrameLoop();
+    m_music.Stop();
     m_drawer.Shutdown();
     m_saverWnd.Destroy();
     g_pendingFailure.RethrowIfSet();
@@ -67,7 +69,9 @@ void CSaverApp::DoSaver() {
       if (!m_drawer.Init(m_saverWnd.GetHandle(), true))
         Raise("\"Could not init Rendering Engine\"");
       SetScreenSaverRunning(true);
+      if (g_settings.Music != 0) m_music.Start(g_settings.MusicVolume);
       RunFrameLoop();
+      m_music.Stop();
       m_drawer.Shutdown();
       m_saverWnd.Destroy();
       g_pendingFailure.RethrowIfSet();
@@ -82,6 +86,7 @@ void CSaverApp::DoSaver() {
       // The report must not appear behind a full-screen device and topmost black
       // windows with the cursor hidden: release and destroy before it is shown. A
       // failure of a procedure meanwhile stays pending behind the one being reported.
+      m_music.Stop();
       m_drawer.Shutdown();
       m_saverWnd.Destroy();
       m_blackWnd.Destroy();

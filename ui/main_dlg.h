@@ -29,6 +29,8 @@ class CMainDlg {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool OnCommand(int id, int notification);
   void Place();
+  // Shows and enables the music group, the check box, the volume and its label.
+  void ShowMusicControls();
   void ReadControls();
   void WriteControls();
   bool IsChecked(HWND button) const;
@@ -37,6 +39,7 @@ class CMainDlg {
   HINSTANCE m_instance = nullptr;
   HWND m_dialog = nullptr;
   CDisplay m_display;
+  bool m_hasMusic = false;  // the product carries music: its controls are shown
   // Control handles, null until OnInitDialog.
   HWND m_product = nullptr;
   HWND m_brightnessLabel = nullptr;

@@ -12,6 +12,8 @@
 #include "base/pending_failure.h"
 #include "base/product_info.h"
 #include "base/settings.h"
+#include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "resources/resource_ids.h"
 #include "ui/dialog_rules.h"
 #include "ui/splash_thread.h"
@@ -164,11 +166,24 @@ BOOL CMainDlg::OnInitDialog() {
     m_clock24h = GetDlgItem(m_dialog, IDC_CLOCK_24H);
     m_clock12h = GetDlgItem(m_dialog, IDC_CLOCK_12H);
     m_videoMode = GetDlgItem(m_dialog, IDC_VIDEO_MODE);
+    // Probed before the splash thread starts reading the archive.
+    m_hasMusic = ReadArchiveFile(MusicFileName(0).c_str(), true) != nullptr;
+    if (m_hasMusic) ShowMusicControls();
     StartSplashThread(GetDlgItem(m_dialog, IDC_PICTURE), m_instance);
     ResumeSplashThread();
     UpdateControls(1, 1);
     return TRUE;
   });
+}
+
+void CMainDlg::ShowMusicControls() {
+  for (HWND control : {GetDlgItem(m_dialog, IDC_MUSIC_GROUP), m_music}) {
+    ShowWindow(control, SW_SHOW);
+    EnableWindow(control, TRUE);
+  }
+  // Whether these two are enabled follows the setting (WriteControls).
+  ShowWindow(m_musicVolume, SW_SHOW);
+  ShowWindow(m_musicVolumeLabel, SW_SHOW);
 }
 
 void CMainDlg::Place() {
@@ -244,8 +259,9 @@ void CMainDlg::WriteControls() {
   Check(m_clock12h, g_settings.Clock24h == 0);
 
   EnableWindow(m_videoMode, g_settings.Desktop == 0);
-  EnableWindow(m_musicVolume, g_settings.Music != 0);
-  EnableWindow(m_musicVolumeLabel, g_settings.Music != 0);
+  // Without music the volume stays disabled as the template has it.
+  EnableWindow(m_musicVolume, m_hasMusic && g_settings.Music != 0);
+  EnableWindow(m_musicVolumeLabel, m_hasMusic && g_settings.Music != 0);
   EnableWindow(m_clock24h, g_settings.ShowTime != 0);
   EnableWindow(m_clock12h, g_settings.ShowTime != 0);
 
