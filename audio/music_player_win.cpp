@@ -2,8 +2,9 @@
 // program runs on), fed from a thread of its own with buffers of about 100 ms.
 #include "audio/music_player.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <mmsystem.h>
 
 #include <atomic>
 #include <cstdint>
