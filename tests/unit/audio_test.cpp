@@ -121,11 +121,12 @@ TEST(MusicMixer, TracksFollowEachOtherFrameExactAndTheListLoops) {
 TEST(MusicDecoding, HostileFilesAreRefusedOrEndCleanly) {
   const std::string good = SineOgg(20000, 2, 44100);
   ASSERT_GT(good.size(), 4000u);
-  std::string hugeComment = good;
   // The comment header's vendor length (after its packet type and "vorbis") claims
-  // 2 GB: the decoder's fixed memory refuses it.
-  const size_t vendor = hugeComment.find("\x03vorbis") + 7;
+  // 2 GB, or 4 GB - 1, which wraps the decoder's allocation to nothing.
+  const size_t vendor = good.find("\x03vorbis") + 7;
+  std::string hugeComment = good, wrappingComment = good;
   hugeComment.replace(vendor, 4, "\xF0\xFF\xFF\x7F", 4);
+  wrappingComment.replace(vendor, 4, "\xFF\xFF\xFF\xFF", 4);
   std::string hugeSegments = good;
   hugeSegments[26] = '\xFF';  // the first page claims 255 segments of its payload
   std::string garbage(5000, '\0');
@@ -142,6 +143,7 @@ TEST(MusicDecoding, HostileFilesAreRefusedOrEndCleanly) {
       {"garbage", garbage},
       {"garbage behind the capture pattern", "OggS" + garbage},
       {"huge comment length", hugeComment},
+      {"comment length wrapping to zero", wrappingComment},
       {"huge segment table", hugeSegments},
   };
   for (const Case& c : cases) {
