@@ -29,6 +29,9 @@ class CMainDlg {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool OnCommand(int id, int notification);
   void Place();
+  // Grows the dialog and moves the music group under "Graphics": where the template
+  // has it, the splash animation would paint over it.
+  void MakeRoomForMusic();
   // Shows and enables the music group, the check box, the volume and its label.
   void ShowMusicControls();
   void ReadControls();

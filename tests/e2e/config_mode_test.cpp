@@ -137,6 +137,21 @@ TEST(ConfigMode, AProductWithMusicShowsItsMusicControls) {
     EXPECT_TRUE(IsWindowEnabled(run.Item(id))) << id;
   }
   EXPECT_FALSE(IsWindowVisible(run.Item(IDC_ABOUT)));
+  // Clear of the animation and of the product lines; OK still inside the grown dialog.
+  const auto rect = [&run](int id) {
+    RECT r{};
+    GetWindowRect(run.Item(id), &r);
+    return r;
+  };
+  const RECT group = rect(IDC_MUSIC_GROUP), ok = rect(IDOK);
+  RECT overlap{}, client{};
+  for (int id : {IDC_PICTURE, IDC_PRODUCT, IDOK}) {
+    const RECT other = rect(id);
+    EXPECT_FALSE(IntersectRect(&overlap, &group, &other)) << id;
+  }
+  GetClientRect(run.Dialog(), &client);
+  MapWindowPoints(run.Dialog(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_TRUE(IntersectRect(&overlap, &client, &ok) && EqualRect(&overlap, &ok));
   EXPECT_EQ(run.Send(IDC_MUSIC, BM_GETCHECK), BST_CHECKED);
   EXPECT_EQ(WindowText(run.Item(IDC_MUSIC_VOLUME_LABEL)), "Music Volume [40%]");
   run.Click(IDC_MUSIC);

@@ -13,11 +13,12 @@
 // same on every channel.
 inline std::vector<float> SineSamples(int frames, int channels, int rate, double frequency,
                                       double amplitude) {
+  constexpr double kPi = 3.14159265358979323846;
   std::vector<float> samples(static_cast<size_t>(frames) * channels);
   for (int i = 0; i < frames; ++i)
     for (int c = 0; c < channels; ++c)
       samples[static_cast<size_t>(i) * channels + c] =
-          static_cast<float>(amplitude * std::sin(2 * M_PI * frequency * i / rate));
+          static_cast<float>(amplitude * std::sin(2 * kPi * frequency * i / rate));
   return samples;
 }
 

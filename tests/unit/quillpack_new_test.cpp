@@ -406,6 +406,7 @@ TEST(QuillpackNew, MusicFromWavIsEncodedAndOggIsKeptByteForByte) {
   const fs::path root = FixtureFolder("music");
   Put(root / "photos" / "a.jpg", Jpeg(Solid(64, 48, kRed), 64, 48));
   const std::string ogg = SineOgg(44100, 1, 22050, 330);
+  if (ogg.empty()) GTEST_SKIP() << "this build of the tools encodes no Vorbis (Windows)";
   Put(root / "b.ogg", ogg);
   struct Case {
     int tag, bits;
