@@ -2,6 +2,8 @@
 // takes the format and the data chunk, and converts the samples to float.
 #include "tools/quillpack/wav_reader.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -102,7 +104,10 @@ bool ReadWav(const std::string& bytes, WavAudio* audio, std::string* error) {
     return false;
   }
   audio->samples.resize(frames * static_cast<size_t>(audio->channels));
-  for (size_t i = 0; i < audio->samples.size(); ++i)
-    audio->samples[i] = Sample(bytes, dataAt + i * static_cast<size_t>(bits / 8), isFloat, bits);
+  for (size_t i = 0; i < audio->samples.size(); ++i) {
+    const float value = Sample(bytes, dataAt + i * static_cast<size_t>(bits / 8), isFloat, bits);
+    // Float files may hold anything; the encoder gets full scale at most.
+    audio->samples[i] = std::isfinite(value) ? std::clamp(value, -1.0f, 1.0f) : 0.0f;
+  }
   return true;
 }
