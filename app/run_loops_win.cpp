@@ -49,7 +49,9 @@ void CSaverApp::RunRenderedMode(bool fullScreen, const std::function<void()>& be
   if (!m_drawer.Init(m_saverWnd.GetHandle(), fullScreen))
     Raise("\"Could not init Rendering Engine\"");
   if (beforeFrames) beforeFrames();
+  if (g_settings.Music != 0) m_music.Start(g_settings.MusicVolume);
   RunFrameLoop();
+  m_music.Stop();
   m_drawer.Shutdown();
   m_saverWnd.Destroy();
   g_pendingFailure.RethrowIfSet();
@@ -85,6 +87,7 @@ void CSaverApp::DoSaver() {
       // The report must not appear behind a full-screen device and topmost black
       // windows with the cursor hidden: release and destroy before it is shown. A
       // failure of a procedure meanwhile stays pending behind the one being reported.
+      m_music.Stop();
       m_drawer.Shutdown();
       m_saverWnd.Destroy();
       m_blackWnd.Destroy();

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/app_clock.h"
+#include "audio/music_player.h"
 #include "base/app_base.h"
 #include "render/drawer.h"
 #include "render/frame_timer.h"
@@ -94,6 +95,7 @@ class CSaverApp : public CAppBase {
   // window goes.
   CSaverWnd m_saverWnd;  // the window the renderer draws into
   CDrawer m_drawer;      // the renderer
+  CMusicPlayer m_music;  // the product's music in the test and screensaver modes
 };
 
 // Opens the help file, the settings' Path followed by "ReadMe.chm".

@@ -23,6 +23,7 @@
 #include "tools/quillpack/content_folder.h"
 #include "tools/quillpack/content_maker.h"
 #include "tools/quillpack/installer_maker.h"
+#include "tools/quillpack/music_tracks.h"
 #include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/product_writer.h"
 
@@ -36,6 +37,7 @@ const char kUsage[] =
     "usage:\n"
     "  quillpack new PHOTO... -o CONTENT_DIR --title T --company C [--year Y]\n"
     "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
+    "                [--music FILE...]\n"
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
     "  quillpack check CONTENT_DIR\n"
@@ -47,7 +49,10 @@ const char kUsage[] =
     "         JPEGs no longer than --max-side (default 3840) pixels, kept byte for\n"
     "         byte where they already are; four splash pictures; the bitmap font\n"
     "         (default DejaVu Sans, Arial on Windows); config/config.xml in\n"
-    "         Windows-1252 (Year defaults to this year, Version to 1.0).\n"
+    "         Windows-1252 (Year defaults to this year, Version to 1.0). --music takes\n"
+    "         the files after it up to the next option as music/0.ogg, music/1.ogg, ...\n"
+    "         in that order (at most 64): Ogg Vorbis is checked and kept byte for byte,\n"
+    "         WAV (PCM 8, 16 or 24 bit, or float) is encoded at Vorbis quality 5.\n"
     "installer  makes a 64-bit Windows installer of PRODUCT.scr with NSIS's makensis\n"
     "         (QUILL_MAKENSIS names another): per user, no administrator rights; it\n"
     "         makes the product the current screensaver and its uninstaller puts the\n"
@@ -59,6 +64,7 @@ const char kUsage[] =
     "         replace the engine file.\n"
     "check    runs the checks alone. Exit status 1 when there is an error.\n"
     "list     lists a product's entries: uncompressed size and name.\n"
+    "         check and list then describe the music tracks: length, channels, rate.\n"
     "extract  writes every entry of a product into DIR (never outside it).\n"
     "\n"
     "Names are found as the engine finds them: either slash, ASCII letters in any case.\n"
@@ -72,7 +78,8 @@ const char kUsage[] =
     "  in the image numbers (images after it are never shown); images numbered past\n"
     "  1023 or written with leading zeros; empty configuration values; a backslash in\n"
     "  Title or Company; glyphs of the clock or frame-rate counter missing from the\n"
-    "  font; names the engine can never look up.\n";
+    "  font; names the engine can never look up; a music track that does not decode\n"
+    "  or is over 64 MiB.\n";
 
 struct CommandLine {
   std::string command;
@@ -80,6 +87,8 @@ struct CommandLine {
   std::string output;  // -o
   bool hasOutput = false;
   std::map<std::string, std::string> options;  // "--title" -> value, "-r" -> ""
+  std::vector<std::string> music;              // --music FILE...
+  bool hasMusic = false;
 };
 
 // Options of "new" that take a value, and those that stand alone.
@@ -99,6 +108,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       }
       line->output = args[++i];
       line->hasOutput = true;
+    } else if (arg == "--music") {
+      if (line->hasMusic) {
+        err << "quillpack: --music given twice\n";
+        return false;
+      }
+      line->hasMusic = true;
+      while (i + 1 < args.size() && args[i + 1].compare(0, 1, "-") != 0)
+        line->music.push_back(args[++i]);
     } else if (TakesValue(arg) || IsFlag(arg)) {
       if (line->options.count(arg) != 0 || (TakesValue(arg) && i + 1 >= args.size())) {
         err << "quillpack: " << arg << (IsFlag(arg) ? " given twice\n" : " needs one value\n");
@@ -211,6 +228,12 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
   }
   CContentFolder content;
   if (!CheckFolder(std::filesystem::u8path(line.operands[0]), &content, err)) return kExitFailure;
+  PrintMusic(DescribeMusic([&content](const std::string& name, std::string* bytes) {
+               const ContentFile* file = content.Find(name);
+               std::string why;
+               return file != nullptr && ReadWholeFile(file->path, bytes, &why);
+             }),
+             out, err);
   out << line.operands[0] << ": " << content.GetFiles().size() << " files, ready to pack\n";
   return kExitOk;
 }
@@ -233,6 +256,13 @@ int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
   for (const ArchiveEntryInfo& entry : archive.GetEntries())
     out << entry.uncompressedSize << '\t' << entry.name
         << (entry.encrypted ? "" : "\t(not encrypted)") << '\n';
+  PrintMusic(DescribeMusic([&archive](const std::string& name, std::string* bytes) {
+               const std::unique_ptr<IFileData> data = archive.Read(name.c_str(), false);
+               if (data == nullptr) return false;
+               bytes->assign(data->GetData(), static_cast<size_t>(data->GetSize()));
+               return true;
+             }),
+             out, err);
   return kExitOk;
 }
 
@@ -348,6 +378,11 @@ int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
   options.maxSide = static_cast<int>(side);
   options.recursive = line.options.count("-r") != 0;
   options.force = line.options.count("--force") != 0;
+  options.music = line.music;
+  if (line.hasMusic && line.music.empty()) {
+    err << "quillpack: --music needs at least one file\n";
+    return kExitUsage;
+  }
   options.progress = StderrIsTerminal(err);
   CContentMaker maker(options, out, err);
   return maker.Run() ? kExitOk : kExitFailure;
