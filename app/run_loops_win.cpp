@@ -58,7 +58,9 @@ void CSaverApp::RunRenderedMode(bool fullScreen, const std::function<void()>& be
     SetForegroundWindow(m_saverWnd.GetHandle());
   }
   if (beforeFrames) beforeFrames();
+  if (g_settings.Music != 0) m_music.Start(g_settings.MusicVolume);
   RunFrameLoop();
+  m_music.Stop();
   m_drawer.Shutdown();
   m_secondaryScreens.Destroy();
   m_saverWnd.Destroy();
@@ -95,6 +97,7 @@ void CSaverApp::DoSaver() {
       // The report must not appear behind a full-screen device and topmost black
       // windows with the cursor hidden: release and destroy before it is shown. A
       // failure of a procedure meanwhile stays pending behind the one being reported.
+      m_music.Stop();
       m_drawer.Shutdown();
       m_secondaryScreens.Destroy();
       m_saverWnd.Destroy();

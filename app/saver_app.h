@@ -8,6 +8,7 @@
 
 #include "app/app_clock.h"
 #include "app/secondary_screens.h"
+#include "audio/music_player.h"
 #include "base/app_base.h"
 #include "render/drawer.h"
 #include "render/frame_timer.h"
@@ -96,6 +97,7 @@ class CSaverApp : public CAppBase {
   CSaverWnd m_saverWnd;                  // the window the renderer draws into
   CDrawer m_drawer;                      // the renderer
   CSecondaryScreens m_secondaryScreens;  // the slideshow on the other monitors
+  CMusicPlayer m_music;                  // the product's music in the test and screensaver modes
 };
 
 // Opens the help file, the settings' Path followed by "ReadMe.chm".

@@ -152,6 +152,22 @@ endif()
 add_library(quill_stb INTERFACE)
 target_include_directories(quill_stb SYSTEM INTERFACE ${QUILL_STB_INCLUDE_DIR})
 
+# libvorbisenc: the tools encode music tracks natively; the engine only decodes.
+if(NOT CMAKE_CROSSCOMPILING)
+  find_path(QUILL_VORBIS_INCLUDE_DIR vorbis/vorbisenc.h)
+  find_library(QUILL_VORBISENC_LIBRARY vorbisenc)
+  find_library(QUILL_VORBIS_LIBRARY vorbis)
+  find_library(QUILL_OGG_LIBRARY ogg)
+  if(NOT QUILL_VORBIS_INCLUDE_DIR OR NOT QUILL_VORBISENC_LIBRARY OR NOT QUILL_VORBIS_LIBRARY
+     OR NOT QUILL_OGG_LIBRARY)
+    message(FATAL_ERROR "libvorbisenc not found (libvorbis-dev)")
+  endif()
+  add_library(quill_vorbisenc INTERFACE)
+  target_include_directories(quill_vorbisenc SYSTEM INTERFACE ${QUILL_VORBIS_INCLUDE_DIR})
+  target_link_libraries(quill_vorbisenc INTERFACE ${QUILL_VORBISENC_LIBRARY}
+                        ${QUILL_VORBIS_LIBRARY} ${QUILL_OGG_LIBRARY} m)
+endif()
+
 # GoogleTest and Google Benchmark
 if(QUILL_BUILD_TESTS)
   if(CMAKE_CROSSCOMPILING)

@@ -11,6 +11,12 @@ std::string ImageFileName(int number) {
   return name;
 }
 
+std::string MusicFileName(int number) {
+  char name[32];
+  std::snprintf(name, sizeof(name), "music/%d.ogg", number);
+  return name;
+}
+
 const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,
                            const char* fallback) {
   IXmlNode* ini = document.FindElement(document.GetRoot(), kConfigRootElement);

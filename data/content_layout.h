@@ -14,6 +14,15 @@ constexpr int kMaxImages = 1024;
 // Archive name of slideshow image `number`: image 0 is "images/0.jpg".
 std::string ImageFileName(int number);
 
+// Music tracks are Ogg Vorbis files numbered from 0 like the images and played in
+// that order; numbers from this one on are never looked at.
+constexpr int kMaxMusicTracks = 64;
+// A track is read whole when it starts; a larger entry is not read and stays silent.
+constexpr int kMaxMusicTrackBytes = 64 << 20;
+
+// Archive name of music track `number`: track 0 is "music/0.ogg".
+std::string MusicFileName(int number);
+
 // The archive entry that holds the configuration document.
 constexpr char kConfigEntryName[] = "config\\config.xml";
 // The top-level element of the configuration document.

@@ -29,6 +29,11 @@ class CMainDlg {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool OnCommand(int id, int notification);
   void Place();
+  // Grows the dialog and moves the music group under "Graphics": where the template
+  // has it, the splash animation would paint over it.
+  void MakeRoomForMusic();
+  // Shows and enables the music group, the check box, the volume and its label.
+  void ShowMusicControls();
   void ReadControls();
   void WriteControls();
   bool IsChecked(HWND button) const;
@@ -37,6 +42,7 @@ class CMainDlg {
   HINSTANCE m_instance = nullptr;
   HWND m_dialog = nullptr;
   CDisplay m_display;
+  bool m_hasMusic = false;  // the product carries music: its controls are shown
   // Control handles, null until OnInitDialog.
   HWND m_product = nullptr;
   HWND m_brightnessLabel = nullptr;

@@ -12,6 +12,8 @@
 #include "base/pending_failure.h"
 #include "base/product_info.h"
 #include "base/settings.h"
+#include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "resources/resource_ids.h"
 #include "ui/dialog_rules.h"
 #include "ui/splash_thread.h"
@@ -37,6 +39,23 @@ void SetLabel(HWND label, const char* format, int value) {
 void Check(HWND button, int on) {
   Send(button, BM_SETCHECK, on != 0 ? BST_CHECKED : BST_UNCHECKED);
 }
+
+// With music the dialog grows by this many dialog units at the bottom, and the music
+// group takes the right column under "Graphics" beside the narrowed product lines.
+constexpr int kMusicRowGrowth = 20;
+struct ControlPlace {
+  int id;
+  int x, y, width, height;  // dialog units
+};
+const ControlPlace kMusicPlaces[] = {
+    {IDC_MUSIC_GROUP, 260, 150, 120, 45},
+    {IDC_MUSIC, 270, 160, 100, 10},
+    {IDC_MUSIC_VOLUME_LABEL, 265, 172, 110, 8},
+    {IDC_MUSIC_VOLUME, 265, 181, 110, 12},
+    {IDC_PRODUCT, 10, 155, 240, 20},
+};
+// Controls that move down by kMusicRowGrowth.
+const int kBelowMusicRow[] = {IDC_SEPARATOR, IDOK, IDCANCEL, IDC_RESTORE_DEFAULTS};
 
 // Runs a handler; a failure is kept for DoModal and the dialog ends so it can be
 // reported. Nothing may unwind through the system's dispatch.
@@ -131,6 +150,10 @@ bool CMainDlg::OnCommand(int id, int notification) {
 
 BOOL CMainDlg::OnInitDialog() {
   return RunInErrorFrame("CMainDlg::OnInitDialog", [this] {
+    // Probed before the splash thread starts reading the archive, and before the
+    // dialog is placed, since music makes it taller.
+    m_hasMusic = ReadArchiveFile(MusicFileName(0).c_str(), true) != nullptr;
+    if (m_hasMusic) MakeRoomForMusic();
     Place();
     const std::string caption = g_product.Title + ". Settings:";
     SetWindowTextA(m_dialog, caption.c_str());
@@ -166,11 +189,45 @@ BOOL CMainDlg::OnInitDialog() {
     m_clock24h = GetDlgItem(m_dialog, IDC_CLOCK_24H);
     m_clock12h = GetDlgItem(m_dialog, IDC_CLOCK_12H);
     m_videoMode = GetDlgItem(m_dialog, IDC_VIDEO_MODE);
+    if (m_hasMusic) ShowMusicControls();
     StartSplashThread(GetDlgItem(m_dialog, IDC_PICTURE), m_instance);
     ResumeSplashThread();
     UpdateControls(1, 1);
     return TRUE;
   });
+}
+
+void CMainDlg::MakeRoomForMusic() {
+  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  for (const ControlPlace& place : kMusicPlaces) {
+    RECT r{place.x, place.y, place.x + place.width, place.y + place.height};
+    MapDialogRect(m_dialog, &r);
+    SetWindowPos(GetDlgItem(m_dialog, place.id), nullptr, r.left, r.top, r.right - r.left,
+                 r.bottom - r.top, flags);
+  }
+  RECT growth{0, 0, 0, kMusicRowGrowth};
+  MapDialogRect(m_dialog, &growth);
+  for (int id : kBelowMusicRow) {
+    HWND control = GetDlgItem(m_dialog, id);
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(control, nullptr, r.left, r.top + growth.bottom, 0, 0, flags | SWP_NOSIZE);
+  }
+  RECT frame{};
+  GetWindowRect(m_dialog, &frame);
+  SetWindowPos(m_dialog, nullptr, 0, 0, frame.right - frame.left,
+               frame.bottom - frame.top + growth.bottom, flags | SWP_NOMOVE);
+}
+
+void CMainDlg::ShowMusicControls() {
+  for (HWND control : {GetDlgItem(m_dialog, IDC_MUSIC_GROUP), m_music}) {
+    ShowWindow(control, SW_SHOW);
+    EnableWindow(control, TRUE);
+  }
+  // Whether these two are enabled follows the setting (WriteControls).
+  ShowWindow(m_musicVolume, SW_SHOW);
+  ShowWindow(m_musicVolumeLabel, SW_SHOW);
 }
 
 void CMainDlg::Place() {
@@ -246,8 +303,9 @@ void CMainDlg::WriteControls() {
   Check(m_clock12h, g_settings.Clock24h == 0);
 
   EnableWindow(m_videoMode, g_settings.Desktop == 0);
-  EnableWindow(m_musicVolume, g_settings.Music != 0);
-  EnableWindow(m_musicVolumeLabel, g_settings.Music != 0);
+  // Without music the volume stays disabled as the template has it.
+  EnableWindow(m_musicVolume, m_hasMusic && g_settings.Music != 0);
+  EnableWindow(m_musicVolumeLabel, m_hasMusic && g_settings.Music != 0);
   EnableWindow(m_clock24h, g_settings.ShowTime != 0);
   EnableWindow(m_clock12h, g_settings.ShowTime != 0);
 

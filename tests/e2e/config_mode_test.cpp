@@ -7,9 +7,12 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "data/content_layout.h"
+#include "resources/resource_ids.h"
 #include "tests/e2e/splash_product.h"
 #include "tests/win/support/saver_harness.h"
 
@@ -102,7 +105,11 @@ TEST(ConfigMode, ShowsTheProductAndTheAnimationAndStoresOnOk) {
   EXPECT_EQ(run.Send(1008, CB_GETCURSEL), selection);
   run.Click(1044);
   EXPECT_FALSE(IsWindowEnabled(run.Item(1047)));
-  EXPECT_FALSE(IsWindowVisible(run.Item(1049)));
+  // Without music its controls stay hidden, and disabled although Music is on.
+  for (int id : {IDC_MUSIC_GROUP, IDC_MUSIC, IDC_MUSIC_VOLUME, IDC_MUSIC_VOLUME_LABEL}) {
+    EXPECT_FALSE(IsWindowVisible(run.Item(id))) << id;
+    EXPECT_FALSE(IsWindowEnabled(run.Item(id))) << id;
+  }
   EXPECT_FALSE(IsWindowVisible(run.Item(1015)));
   run.Click(IDOK);
   EXPECT_EQ(run.WaitForExit(), 0u);
@@ -113,6 +120,51 @@ TEST(ConfigMode, ShowsTheProductAndTheAnimationAndStoresOnOk) {
   } expected[] = {{"Brightness", 100}, {"KeepTime", 7}, {"Desktop", 1}, {"ShowTime", 0},
                   {"Width", 1024},     {"Height", 768}, {"Depth", 32},  {"MusicVolume", 100}};
   for (const auto& e : expected) EXPECT_EQ(Stored(e.name), e.value) << e.name;
+  DeleteRegistryTree(kKey);
+}
+
+// A product with music shows the music group; the volume and its label follow the
+// check box, and OK stores both settings.
+TEST(ConfigMode, AProductWithMusicShowsItsMusicControls) {
+  DeleteRegistryTree(kKey);
+  StoreDword("MusicVolume", 40);
+  const std::string product = ProductWithSplashes(
+      "dialog music.scr", {{MusicFileName(0), ReadWholeFile(std::getenv("QUILL_TONE"))}});
+  CDialogRun run("/c", product);
+  ASSERT_NE(run.Dialog(), nullptr);
+  for (int id : {IDC_MUSIC_GROUP, IDC_MUSIC, IDC_MUSIC_VOLUME, IDC_MUSIC_VOLUME_LABEL}) {
+    EXPECT_TRUE(IsWindowVisible(run.Item(id))) << id;
+    EXPECT_TRUE(IsWindowEnabled(run.Item(id))) << id;
+  }
+  EXPECT_FALSE(IsWindowVisible(run.Item(IDC_ABOUT)));
+  // Clear of the animation and of the product lines; OK still inside the grown dialog.
+  const auto rect = [&run](int id) {
+    RECT r{};
+    GetWindowRect(run.Item(id), &r);
+    return r;
+  };
+  const RECT group = rect(IDC_MUSIC_GROUP), ok = rect(IDOK);
+  RECT overlap{}, client{};
+  for (int id : {IDC_PICTURE, IDC_PRODUCT, IDOK}) {
+    const RECT other = rect(id);
+    EXPECT_FALSE(IntersectRect(&overlap, &group, &other)) << id;
+  }
+  GetClientRect(run.Dialog(), &client);
+  MapWindowPoints(run.Dialog(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_TRUE(IntersectRect(&overlap, &client, &ok) && EqualRect(&overlap, &ok));
+  EXPECT_EQ(run.Send(IDC_MUSIC, BM_GETCHECK), BST_CHECKED);
+  EXPECT_EQ(WindowText(run.Item(IDC_MUSIC_VOLUME_LABEL)), "Music Volume [40%]");
+  run.Click(IDC_MUSIC);
+  EXPECT_FALSE(IsWindowEnabled(run.Item(IDC_MUSIC_VOLUME)));
+  EXPECT_FALSE(IsWindowEnabled(run.Item(IDC_MUSIC_VOLUME_LABEL)));
+  EXPECT_TRUE(IsWindowVisible(run.Item(IDC_MUSIC_VOLUME)));
+  run.Click(IDC_MUSIC);
+  run.Slide(IDC_MUSIC_VOLUME, 70);
+  EXPECT_EQ(WindowText(run.Item(IDC_MUSIC_VOLUME_LABEL)), "Music Volume [70%]");
+  run.Click(IDOK);
+  EXPECT_EQ(run.WaitForExit(), 0u);
+  EXPECT_EQ(Stored("Music"), 1u);
+  EXPECT_EQ(Stored("MusicVolume"), 70u);
   DeleteRegistryTree(kKey);
 }
 

@@ -2,11 +2,15 @@
 // seen through screen captures, and what a product without its font reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "data/content_layout.h"
+#include "tests/support/product_fixture.h"
 #include "tests/win/support/saver_harness.h"
 #include "tests/win/support/slideshow_content.h"
 
@@ -133,4 +137,70 @@ TEST(TestMode, WithoutTheFontTextureAndTheDefaultTextureItStillRuns) {
       [&] { return ColourNear(CaptureScreen().At(centre.x, centre.y) & 0xFFFFFF, kGreen); }, 5000));
   EXPECT_EQ(FindMessageBox(saver.Id()), nullptr);
   EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
+}
+
+namespace {
+// The captured sound's 16-bit stereo samples: ALSA's file plugin writes a 44-byte
+// header, then the data. Empty when nothing was played.
+std::vector<int16_t> CapturedSamples(const std::string& path) {
+  const std::string bytes = ReadFileBytes(path);
+  std::vector<int16_t> samples(bytes.size() > 44 ? (bytes.size() - 44) / 2 : 0);
+  if (!samples.empty()) std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+  return samples;
+}
+}  // namespace
+
+// With an .asoundrc in the HOME that Wine's ALSA driver reads, the run's sound lands
+// in a WAV file. The tone (440 Hz at half scale) comes back at the volume's level
+// once the one-second fade-in is over, and not at all with music off.
+TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
+  // The test's Linux HOME (the test registration sets both), which the program
+  // inherits; a Windows program cannot change it for its children.
+  const char* home = std::getenv("QUILL_AUDIO_HOME");
+  ASSERT_NE(home, nullptr);
+  std::string homeWindows = std::string("Z:") + home;  // Wine's Z: drive is the root
+  for (char& c : homeWindows)
+    if (c == '/') c = '\\';
+  const std::string capture = std::string(home) + "/music.wav";
+  const std::string asoundrc =
+      "pcm.!default { type file; slave.pcm \"null\"; file \"" + capture + "\"; format \"wav\" }\n";
+  WriteWholeFile(homeWindows + "\\.asoundrc", asoundrc);
+
+  const std::string title = "Test Mode Music";
+  std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {kRed});
+  content.push_back({MusicFileName(0), ReadFileBytes(std::getenv("QUILL_TONE"))});
+  ASSERT_GT(content.back().data.size(), 1000u);
+  const std::string product = MakeTestProduct("test-mode-music.scr", content);
+  struct Case {
+    DWORD music, volume;
+    double level;  // expected peak, in full scale
+  };
+  for (const Case& c : {Case{1, 100, 0.5}, Case{1, 50, 0.5 * 0.125}, Case{0, 100, 0}}) {
+    SCOPED_TRACE(c.volume * c.music);
+    StoreTimes(title, 1, 1);
+    const std::string key = std::string("Software\\") + kCompany + "\\" + title;
+    ASSERT_TRUE(WriteRegistryValue(key, "Music", REG_DWORD, &c.music, sizeof c.music));
+    ASSERT_TRUE(WriteRegistryValue(key, "MusicVolume", REG_DWORD, &c.volume, sizeof c.volume));
+    DeleteFileA((homeWindows + "\\music.wav").c_str());
+    CTestProcess saver;
+    ASSERT_TRUE(saver.Start(product, "/t"));
+    HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);
+    ASSERT_NE(window, nullptr) << "no debug window";
+    Sleep(3000);  // the fade-in and more than a second at full level
+    EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
+
+    const std::vector<int16_t> samples = CapturedSamples(homeWindows + "\\music.wav");
+    size_t start = 0;  // the first audible sample
+    while (start < samples.size() && std::abs(samples[start]) < 64) ++start;
+    if (c.level == 0) {
+      EXPECT_EQ(start, samples.size()) << "sound with music off";
+      continue;
+    }
+    // One second from 1.2 s after the music starts, both channels.
+    const size_t from = start + 2 * 52920, to = from + 2 * 44100;
+    ASSERT_GE(samples.size(), to) << "too little sound captured";
+    int peak = 0;
+    for (size_t i = from; i < to; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+    EXPECT_NEAR(peak / 32768.0, c.level, c.level * 0.08);
+  }
 }

@@ -15,9 +15,11 @@
 #include "render/image_decoder.h"
 #include "tests/support/image_files.h"
 #include "tests/support/product_fixture.h"
+#include "tests/support/tone_files.h"
 #include "tools/quillpack/content_check.h"
 #include "tools/quillpack/content_folder.h"
 #include "tools/quillpack/installer_maker.h"
+#include "tools/quillpack/music_tracks.h"
 #include "tools/quillpack/pack_commands.h"
 #include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/photo_list.h"
@@ -383,6 +385,86 @@ TEST(QuillpackNew, MoreThanTheEngineShowsIsRefused) {
   EXPECT_NE(run.err.find("1025 photos; the engine shows at most 1024"), std::string::npos)
       << run.err;
   EXPECT_FALSE(fs::exists(root / "out"));
+}
+
+// WAV data of a 0.5 s, 441 Hz tone at half scale in each sample format "new" takes.
+std::string ToneWav(int formatTag, int bits) {
+  const std::vector<float> tone = SineSamples(22050, 2, 44100, 441, 0.5);
+  std::string data;
+  for (float v : tone) {
+    if (formatTag == 3) {
+      data.append(reinterpret_cast<const char*>(&v), 4);
+      continue;
+    }
+    const auto scaled = static_cast<int32_t>(std::lround(v * ((1 << (bits - 1)) - 1)));
+    const uint32_t raw =
+        bits == 8 ? static_cast<uint32_t>(scaled + 128) : static_cast<uint32_t>(scaled);
+    for (int i = 0; i < bits / 8; ++i) data += static_cast<char>(raw >> (8 * i));
+  }
+  return WavFile(formatTag, 2, 44100, bits, data);
+}
+
+TEST(QuillpackNew, MusicFromWavIsEncodedAndOggIsKeptByteForByte) {
+  const fs::path root = FixtureFolder("music");
+  Put(root / "photos" / "a.jpg", Jpeg(Solid(64, 48, kRed), 64, 48));
+  const std::string ogg = SineOgg(44100, 1, 22050, 330);
+  if (ogg.empty()) GTEST_SKIP() << "this build of the tools encodes no Vorbis (Windows)";
+  Put(root / "b.ogg", ogg);
+  struct Case {
+    int tag, bits;
+  };
+  for (const Case& c : {Case{1, 8}, Case{1, 16}, Case{1, 24}, Case{3, 32}}) {
+    SCOPED_TRACE(c.bits);
+    ConvertedMusic music;
+    std::string why;
+    ASSERT_TRUE(ConvertMusic(ToneWav(c.tag, c.bits), &music, &why)) << why;
+    EXPECT_TRUE(music.encoded);
+    EXPECT_EQ(music.facts.frames, 22050u);
+    EXPECT_EQ(music.facts.channels, 2);
+    // The tone survives: its peak decodes near half scale.
+    CVorbisTrack track;
+    ASSERT_TRUE(track.Open(reinterpret_cast<const unsigned char*>(music.ogg.data()),
+                           static_cast<int>(music.ogg.size())));
+    std::vector<int16_t> pcm(22050 * 2);
+    const int frames = track.ReadStereo(pcm.data(), 22050);
+    EXPECT_NEAR(*std::max_element(pcm.begin(), pcm.begin() + frames * 2), 16384, 1500);
+  }
+  Put(root / "a.wav", ToneWav(1, 16));
+
+  const fs::path content = root / "content";
+  RunResult run = Quillpack({"new", (root / "photos").u8string(), "--music",
+                             (root / "a.wav").u8string(), (root / "b.ogg").u8string(), "-o",
+                             content.u8string(), "--title", "t", "--company", "c"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("2 music track(s) (1 encoded)"), std::string::npos) << run.out;
+  EXPECT_EQ(ReadWholeFile(content / "music" / "1.ogg"), ogg);
+  run = Quillpack({"check", content.u8string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("music: 2 track(s)\nmusic/0.ogg: 0:00, 2 channel(s), 44100 Hz\n"
+                         "music/1.ogg: 0:02, 1 channel(s), 22050 Hz\n"),
+            std::string::npos)
+      << run.out;
+
+  // A product whose second track is cut short: list names it in a warning.
+  const fs::path product = root / "product.scr";
+  ASSERT_TRUE(WriteProduct(product, FakeEngine(4096),
+                           {{"music/0.ogg", ogg}, {"music/1.ogg", ogg.substr(0, ogg.size() / 2)}}));
+  run = Quillpack({"list", product.u8string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("music: 2 track(s)"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("warning: music/1.ogg: does not decode whole"), std::string::npos)
+      << run.err;
+
+  // Other formats are refused with the formats that are taken; nothing is left.
+  Put(root / "c.mp3", "ID3\x04 not taken");
+  run = Quillpack({"new", (root / "photos").u8string(), "-o", (root / "other").u8string(),
+                   "--title", "t", "--company", "c", "--music", (root / "c.mp3").u8string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("c.mp3: not a music file quillpack takes; it takes Ogg Vorbis (.ogg) or "
+                         "WAV (PCM of 8, 16 or 24 bits, or float)"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(fs::exists(root / "other"));
 }
 
 TEST(QuillpackInstaller, RefusalsNameTheFileAndTheReason) {

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "data/content_layout.h"
+#include "tools/common/vorbis_writer.h"
 #include "tools/demo/image_files.h"
+#include "tools/demo/melody.h"
 #include "tools/demo/picture.h"
 #include "tools/demo/scenes.h"
 #include "tools/demo/text.h"
@@ -16,6 +19,7 @@ namespace {
 constexpr int kJpegQuality = 90;
 constexpr int kSplashWidth = 320;
 constexpr int kSplashHeight = 240;
+constexpr int kMusicRate = 44100;
 
 struct ImageDesign {
   void (*paint)(CPicture&);
@@ -101,7 +105,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: quilldemo DIR [--font TITLE.ttf] [--title TEXT]\n"
                  "  Paints images/N.jpg, textures/default.jpg and splash/splashN.bmp into DIR;\n"
-                 "  the splash pictures carry TEXT (the product's title) set in TITLE.ttf.\n");
+                 "  the splash pictures carry TEXT (the product's title) set in TITLE.ttf.\n"
+                 "  Synthesises music/0.ogg.\n");
     return 2;
   }
   const auto started = std::chrono::steady_clock::now();
@@ -131,9 +136,19 @@ int main(int argc, char** argv) {
     }
   }
 
+  std::string ogg;
+  std::string why;
+  const std::string musicPath = outDir + "/" + MusicFileName(0);
+  if (!EncodeOggVorbis(SynthesizeMelody(kMusicRate), 2, kMusicRate, kMusicEncodeQuality, &ogg,
+                       &why) ||
+      !WriteFileBytes(musicPath, std::vector<uint8_t>(ogg.begin(), ogg.end()))) {
+    std::fprintf(stderr, "quilldemo: %s: %s\n", musicPath.c_str(), why.c_str());
+    return 1;
+  }
+
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf("quilldemo: %d images, default texture and %d splash pictures in %.1f s\n", number,
-              splash - 1, seconds);
+  std::printf("quilldemo: %d images, default texture, %d splash pictures and music in %.1f s\n",
+              number, splash - 1, seconds);
   return 0;
 }

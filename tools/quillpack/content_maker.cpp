@@ -7,17 +7,17 @@
 #include <new>
 #include <system_error>
 
+#include "data/content_layout.h"
 #include "tools/quillfont/font_atlas.h"
 #include "tools/quillpack/content_check.h"
 #include "tools/quillpack/content_folder.h"
+#include "tools/quillpack/music_tracks.h"
 #include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/photo_list.h"
 #include "tools/quillpack/splash_picture.h"
 
 namespace {
 
-// The engine counts images from 0 and stops at this many.
-constexpr int kMaxImages = 1024;
 constexpr int kFontPixelHeight = 64;  // a line of text in the font texture
 constexpr int kDefaultTextureSide = 64;
 constexpr uint32_t kDefaultTextureColour = 0xFF101418;  // near black, a little blue
@@ -129,6 +129,23 @@ bool CContentMaker::WriteSplashes(int imageCount) {
   return true;
 }
 
+bool CContentMaker::WriteMusic(int* encoded) {
+  if (m_options.music.size() > static_cast<size_t>(kMaxMusicTracks))
+    return Error(std::to_string(m_options.music.size()) +
+                 " music files; the engine plays at most " + std::to_string(kMaxMusicTracks));
+  for (size_t i = 0; i < m_options.music.size(); ++i) {
+    const std::filesystem::path path = std::filesystem::u8path(m_options.music[i]);
+    std::string bytes;
+    std::string why;
+    if (!ReadWholeFile(path, &bytes, &why)) return Error(why);
+    ConvertedMusic music;
+    if (!ConvertMusic(bytes, &music, &why)) return Error(m_options.music[i] + ": " + why);
+    if (!Write(MusicFileName(static_cast<int>(i)), music.ogg)) return false;
+    *encoded += music.encoded;
+  }
+  return true;
+}
+
 bool CContentMaker::WriteFixedFiles(const ProductIdentity& ansi) {
   std::string ttf;
   std::string why;
@@ -198,7 +215,9 @@ bool CContentMaker::Run() {
   if (ec) return Error(m_staging.u8string() + ": " + ec.message());
 
   Counts counts;
-  if (!WriteFixedFiles(ansi) || !ConvertPhotos(photos, &counts)) return false;
+  int encodedMusic = 0;
+  if (!WriteMusic(&encodedMusic) || !WriteFixedFiles(ansi) || !ConvertPhotos(photos, &counts))
+    return false;
   if (counts.taken == 0)
     return Error("none of the " + std::to_string(photos.size()) + " photos could be read");
   if (!WriteSplashes(counts.taken)) return false;
@@ -214,7 +233,9 @@ bool CContentMaker::Run() {
 
   m_out << outputName << ": " << counts.taken << " photos taken (" << counts.copied << " copied, "
         << counts.transcoded << " rewritten losslessly, " << counts.reencoded << " re-encoded; "
-        << counts.rotated << " turned upright), " << counts.skipped << " skipped; content "
-        << Megabytes(size) << '\n';
+        << counts.rotated << " turned upright), " << counts.skipped << " skipped; ";
+  if (!m_options.music.empty())
+    m_out << m_options.music.size() << " music track(s) (" << encodedMusic << " encoded); ";
+  m_out << "content " << Megabytes(size) << '\n';
   return true;
 }

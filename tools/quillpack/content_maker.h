@@ -23,6 +23,7 @@ struct NewContentOptions {
   bool recursive = false;                         // read subfolders too
   bool force = false;                             // replace an existing output folder
   bool progress = false;                          // draw a progress bar on `err` (a terminal)
+  std::vector<std::string> music;                 // music files, in playing order
 };
 
 class CContentMaker {
@@ -47,6 +48,9 @@ class CContentMaker {
   bool Error(const std::string& text);
   bool ConvertPhotos(const std::vector<std::filesystem::path>& photos, Counts* counts);
   bool WriteSplashes(int imageCount);
+  // Writes music/0.ogg ... from the music files; false (with the file named) for one
+  // that is refused.
+  bool WriteMusic(int* encoded);
   bool WriteFixedFiles(const ProductIdentity& ansi);
   bool Write(const std::string& name, const std::string& bytes);
   bool PutInPlace();

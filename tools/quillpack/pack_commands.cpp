@@ -26,6 +26,7 @@
 #include "tools/quillpack/content_folder.h"
 #include "tools/quillpack/content_maker.h"
 #include "tools/quillpack/installer_maker.h"
+#include "tools/quillpack/music_tracks.h"
 #include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/product_writer.h"
 
@@ -40,6 +41,7 @@ const char kUsage[] =
     "  quillpack new PHOTO... -o CONTENT_DIR --title T --company C [--year Y]\n"
     "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
     "                [--monitors all|primary] [--fit stretch|fill|fit]\n"
+    "                [--music FILE...]\n"
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
     "  quillpack check CONTENT_DIR\n"
@@ -54,7 +56,10 @@ const char kUsage[] =
     "         Windows-1252 (Year defaults to this year, Version to 1.0), with the\n"
     "         slideshow on --monitors (default all) and pictures placed by --fit\n"
     "         (default fill: cover the screen, crop to its shape; fit: whole picture\n"
-    "         with black bars; stretch: to the screen's shape).\n"
+    "         with black bars; stretch: to the screen's shape). --music takes\n"
+    "         the files after it up to the next option as music/0.ogg, music/1.ogg, ...\n"
+    "         in that order (at most 64): Ogg Vorbis is checked and kept byte for byte,\n"
+    "         WAV (PCM 8, 16 or 24 bit, or float) is encoded at Vorbis quality 5.\n"
     "installer  makes a 64-bit Windows installer of PRODUCT.scr with NSIS's makensis\n"
     "         (QUILL_MAKENSIS names another): per user, no administrator rights; it\n"
     "         makes the product the current screensaver and its uninstaller puts the\n"
@@ -67,6 +72,7 @@ const char kUsage[] =
     "check    runs the checks alone. Exit status 1 when there is an error.\n"
     "list     lists a product's entries (uncompressed size and name) and its screen\n"
     "         options <Monitors> and <Fit>.\n"
+    "         check and list then describe the music tracks: length, channels, rate.\n"
     "extract  writes every entry of a product into DIR (never outside it).\n"
     "\n"
     "Names are found as the engine finds them: either slash, ASCII letters in any case.\n"
@@ -81,7 +87,7 @@ const char kUsage[] =
     "  1023 or written with leading zeros; empty configuration values; a backslash in\n"
     "  Title or Company; glyphs of the clock or frame-rate counter missing from the\n"
     "  font; names the engine can never look up; a <Monitors> or <Fit> value the\n"
-    "  engine does not know.\n";
+    "  engine does not know; a music track that does not decode or is over 64 MiB.\n";
 
 struct CommandLine {
   std::string command;
@@ -89,6 +95,8 @@ struct CommandLine {
   std::string output;  // -o
   bool hasOutput = false;
   std::map<std::string, std::string> options;  // "--title" -> value, "-r" -> ""
+  std::vector<std::string> music;              // --music FILE...
+  bool hasMusic = false;
 };
 
 // Options of "new" that take a value, and those that stand alone.
@@ -108,6 +116,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       }
       line->output = args[++i];
       line->hasOutput = true;
+    } else if (arg == "--music") {
+      if (line->hasMusic) {
+        err << "quillpack: --music given twice\n";
+        return false;
+      }
+      line->hasMusic = true;
+      while (i + 1 < args.size() && args[i + 1].compare(0, 1, "-") != 0)
+        line->music.push_back(args[++i]);
     } else if (TakesValue(arg) || IsFlag(arg)) {
       if (line->options.count(arg) != 0 || (TakesValue(arg) && i + 1 >= args.size())) {
         err << "quillpack: " << arg << (IsFlag(arg) ? " given twice\n" : " needs one value\n");
@@ -220,6 +236,12 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
   }
   CContentFolder content;
   if (!CheckFolder(std::filesystem::u8path(line.operands[0]), &content, err)) return kExitFailure;
+  PrintMusic(DescribeMusic([&content](const std::string& name, std::string* bytes) {
+               const ContentFile* file = content.Find(name);
+               std::string why;
+               return file != nullptr && ReadWholeFile(file->path, bytes, &why);
+             }),
+             out, err);
   out << line.operands[0] << ": " << content.GetFiles().size() << " files, ready to pack\n";
   return kExitOk;
 }
@@ -263,6 +285,13 @@ int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
     out << entry.uncompressedSize << '\t' << entry.name
         << (entry.encrypted ? "" : "\t(not encrypted)") << '\n';
   ListScreenOptions(archive, out);
+  PrintMusic(DescribeMusic([&archive](const std::string& name, std::string* bytes) {
+               const std::unique_ptr<IFileData> data = archive.Read(name.c_str(), false);
+               if (data == nullptr) return false;
+               bytes->assign(data->GetData(), static_cast<size_t>(data->GetSize()));
+               return true;
+             }),
+             out, err);
   return kExitOk;
 }
 
@@ -385,6 +414,11 @@ int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
   }
   options.recursive = line.options.count("-r") != 0;
   options.force = line.options.count("--force") != 0;
+  options.music = line.music;
+  if (line.hasMusic && line.music.empty()) {
+    err << "quillpack: --music needs at least one file\n";
+    return kExitUsage;
+  }
   options.progress = StderrIsTerminal(err);
   CContentMaker maker(options, out, err);
   return maker.Run() ? kExitOk : kExitFailure;
