@@ -133,8 +133,9 @@ class CDrawer : public CDrawerBase, private IImageSource {
   void SetFixedStates();
   // Polls a lost device, or resets a resized one; true once it is usable again.
   bool Recover();
-  // width and height 0 take the picture's own size, or its placement size under fill
-  // and fit; pictureWidth and pictureHeight, when given, receive the picture's own.
+  // width and height 0 take the picture's own size. With pictureWidth and
+  // pictureHeight (a slideshow picture) it is decoded for its place on the screen and
+  // they receive the picture's own size.
   IDirect3DTexture8* CreateTextureFromFile(const char* name, unsigned mipLevels, D3DFORMAT format,
                                            int width, int height, int* pictureWidth = nullptr,
                                            int* pictureHeight = nullptr);

@@ -340,23 +340,14 @@ IDirect3DTexture8* CDrawer::CreateTextureFromFile(const char* name, unsigned mip
     // The archive's copy lives only until the pixels are decoded.
     std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
     if (!file) return nullptr;
-    ImageInfo info;
-    if (!ReadImageInfo(file->GetData(), static_cast<size_t>(file->GetSize()), info)) return nullptr;
-    if (pictureWidth != nullptr) *pictureWidth = info.width;
-    if (pictureHeight != nullptr) *pictureHeight = info.height;
     ImageRequest request;
     request.width = width;
     request.height = height;
-    if (width == 0 && height == 0 && pictureWidth != nullptr && m_fit != FitMode::Stretch) {
-      // The part on screen at the screen's resolution; never larger than the
-      // picture, which would cost memory and add no detail.
-      int placedWidth = 0, placedHeight = 0;
-      PlacementDecodeSize(info.width, info.height, m_screenWidth, m_screenHeight, m_fit,
-                          placedWidth, placedHeight);
-      if (placedWidth < info.width) {
-        request.width = placedWidth;
-        request.height = placedHeight;
-      }
+    if (pictureWidth != nullptr) {
+      // A slideshow picture: decoded for its place on this screen.
+      request.screenWidth = m_screenWidth;
+      request.screenHeight = m_screenHeight;
+      request.fit = m_fit;
     }
     request.mipLevels = static_cast<int>(mipLevels);
     // Power-of-two sides only where the device needs them: stretching a 1920 x 1080
@@ -367,9 +358,13 @@ IDirect3DTexture8* CDrawer::CreateTextureFromFile(const char* name, unsigned mip
     if (!DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image))
       return nullptr;
   }
-  if (pictureWidth != nullptr && m_fit == FitMode::Fit && !m_borderAddressing)
-    PaintBlackEdge(
-        image, PlacePicture(*pictureWidth, *pictureHeight, m_screenWidth, m_screenHeight, m_fit));
+  if (pictureWidth != nullptr) {
+    *pictureWidth = image.sourceWidth;
+    *pictureHeight = image.sourceHeight;
+    if (m_fit == FitMode::Fit && !m_borderAddressing)
+      PaintBlackEdge(image, PlacePicture(image.sourceWidth, image.sourceHeight, m_screenWidth,
+                                         m_screenHeight, m_fit));
+  }
   if (format == D3DFMT_UNKNOWN) format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   // The decoder gives 32-bit pixels only.
   if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return nullptr;

@@ -10,6 +10,7 @@
 #include "render/image_scaler.h"
 #include "render/jpeg_reader.h"
 #include "render/mip_chain.h"
+#include "render/picture_placement.h"
 #include "render/tga_reader.h"
 
 namespace {
@@ -74,6 +75,17 @@ int ChooseSide(int imageSide, int asked, const ImageRequest& request) {
 
 void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& request, int& width,
                      int& height) {
+  if (request.fit != FitMode::Stretch && request.width <= 0 && request.height <= 0) {
+    // The part on screen at the screen's resolution, the shape kept; never larger
+    // than the picture, which would cost memory and add no detail.
+    int placedWidth = 0, placedHeight = 0;
+    PlacementDecodeSize(imageWidth, imageHeight, request.screenWidth, request.screenHeight,
+                        request.fit, placedWidth, placedHeight);
+    if (placedWidth < imageWidth) {
+      imageWidth = placedWidth;
+      imageHeight = placedHeight;
+    }
+  }
   width = ChooseSide(imageWidth, request.width, request);
   height = ChooseSide(imageHeight, request.height, request);
 }
@@ -96,6 +108,8 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
   try {
     DecodedImage image;
     image.hasAlpha = info.hasAlpha;
+    image.sourceWidth = info.width;
+    image.sourceHeight = info.height;
     // The whole chain is reserved first: `top` must stay where it is.
     image.levels.reserve(FullMipLevelCount(width, height));
     image.levels.resize(1);

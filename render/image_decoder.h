@@ -11,22 +11,29 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/screen_options.h"
 #include "render/image_types.h"
 
 // The texture wanted. The size is settled in this order: each side 0 takes the
-// image's own; powerOfTwo rounds each side up to a power of two; each side is then
+// image's own (under fill and fit, scaled to what the screen shows of it where that is
+// smaller); powerOfTwo rounds each side up to a power of two; each side is then
 // capped at maxSize (at the largest power of two not above it when powerOfTwo is
 // set). Sides are scaled independently: the aspect ratio is not kept.
 struct ImageRequest {
-  int width = 0;                // pixels; 0: the image's own width
-  int height = 0;               // pixels; 0: the image's own height
-  bool powerOfTwo = false;      // for devices that need power-of-two textures
-  int maxSize = kMaxImageSide;  // largest side the device takes; 0: kMaxImageSide
-  int mipLevels = 0;            // levels to make: 0 for a full chain down to 1 × 1, 1 for none
+  int width = 0;                   // pixels; 0: the image's own width
+  int height = 0;                  // pixels; 0: the image's own height
+  int screenWidth = 0;             // pixels the image is shown at; 0: no limit
+  int screenHeight = 0;            // pixels; 0: no limit
+  bool powerOfTwo = false;         // for devices that need power-of-two textures
+  int maxSize = kMaxImageSide;     // largest side the device takes; 0: kMaxImageSide
+  int mipLevels = 0;               // levels to make: 0 for a full chain down to 1 × 1, 1 for none
+  FitMode fit = FitMode::Stretch;  // how the picture will meet the screen
 };
 
 struct DecodedImage {
-  bool hasAlpha = false;         // the file has an alpha channel (32-bit TGA); else A is 255
+  bool hasAlpha = false;  // the file has an alpha channel (32-bit TGA); else A is 255
+  int sourceWidth = 0;    // the picture's own size as the file has it, pixels
+  int sourceHeight = 0;
   std::vector<MipLevel> levels;  // levels[0] at the requested size, each next one halved
 };
 

@@ -139,6 +139,7 @@ TEST(ChooseImageSizeTest, RequestRules) {
     int imageW, imageH, askW, askH;
     bool powerOfTwo;
     int maxSize, expectW, expectH;
+    FitMode fit = FitMode::Stretch;
   } cases[] = {
       {1920, 1080, 0, 0, false, 16384, 1920, 1080},  // own size
       {4000, 3000, 1024, 1024, false, 16384, 1024, 1024},
@@ -151,6 +152,11 @@ TEST(ChooseImageSizeTest, RequestRules) {
       {640, 480, 0, 0, false, 0, 640, 480},        // 0: no cap of our own
       {640, 480, 99999, 200, false, 16384, 16384, 200},
       {1, 1, 0, 0, true, 16384, 1, 1},
+      // On a 1024 x 768 screen under fill (fit: half the size): the shape is kept, the
+      // part on screen at the screen's resolution, never above the picture's own size.
+      {3840, 2160, 0, 0, false, 16384, 1365, 768, FitMode::Fill},
+      {3840, 2160, 0, 0, false, 16384, 1024, 576, FitMode::Fit},
+      {800, 600, 0, 0, false, 16384, 800, 600, FitMode::Fill},
   };
   for (const Case& k : cases) {
     ImageRequest request;
@@ -158,6 +164,11 @@ TEST(ChooseImageSizeTest, RequestRules) {
     request.height = k.askH;
     request.powerOfTwo = k.powerOfTwo;
     request.maxSize = k.maxSize;
+    if (k.fit != FitMode::Stretch) {
+      request.screenWidth = 1024;
+      request.screenHeight = 768;
+      request.fit = k.fit;
+    }
     int w = 0, h = 0;
     ChooseImageSize(k.imageW, k.imageH, request, w, h);
     EXPECT_EQ(w, k.expectW) << k.imageW << "x" << k.imageH;
