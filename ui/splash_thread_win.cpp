@@ -7,6 +7,7 @@
 
 #include "base/random.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "render/frame_timer.h"
 #include "ui/dib_surface.h"
 #include "ui/splash_animator.h"
@@ -20,8 +21,6 @@ volatile LONG g_splashRunning = 0;
 
 constexpr DWORD kStepPauseMs = 20;
 constexpr int kStopPolls = 50;  // of 20 ms each before the thread is terminated
-const char* const kSplashNames[] = {"splash\\splash1.bmp", "splash\\splash2.bmp",
-                                    "splash\\splash3.bmp", "splash\\splash4.bmp"};
 
 // The thread's pictures, output and animation state for one target.
 struct SplashScene {
@@ -39,7 +38,7 @@ void LoadScene(HWND target, SplashScene* scene) {
   const int width = scene->output.GetWidth();
   const int height = scene->output.GetHeight();
   scene->animator = std::make_unique<CSplashAnimator>(width, height);
-  for (const char* name : kSplashNames) {
+  for (const char* name : kSplashFileNames) {
     std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
     if (!file) continue;
     auto picture = std::make_unique<CDibSurface>();

@@ -11,14 +11,14 @@
 namespace {
 const char kCompany[] = "QuillSaver E2E";
 const char kTitle[] = "Saver Mode";
-const std::string kKey = std::string("Software\\") + kCompany + "\\" + kTitle;
+const std::string kKey = SettingsKeyName(kCompany, kTitle);
 
 std::string SaverProduct(const std::string& fileName) {
   return MakeProduct(fileName, SlideshowContent(kTitle, kCompany, kImageColours));
 }
 
 void WriteDword(const char* name, DWORD value) {
-  ASSERT_TRUE(WriteRegistryValue(kKey, name, REG_DWORD, &value, sizeof value)) << name;
+  ASSERT_TRUE(WriteRegistryDword(kKey, name, value)) << name;
 }
 
 // Writes the settings that select a display mode for the run.
@@ -139,9 +139,9 @@ TEST(SaverMode, AFailedRendererIsReportedOverTheRestoredDesktop) {
   const DisplayModeReading before = CurrentDisplayMode();
   ChooseMode(800, 600, 32);
   // Without a font description the renderer refuses.
-  const std::string product =
-      MakeProduct("no font.scr",
-                  Without(SlideshowContent(kTitle, kCompany, kImageColours), {"fonts/basic.font"}));
+  const std::string product = MakeProduct(
+      "no font.scr",
+      Without(SlideshowContent(kTitle, kCompany, kImageColours), {kFontDescriptionName}));
 
   ExpectReportOverTheDesktop(product, "\"Could not init Rendering Engine\"", before);
   DeleteRegistryTree(kKey);

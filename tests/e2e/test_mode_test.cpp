@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/support/saver_harness.h"
-#include "tests/win/support/slideshow_content.h"
+#include "tests/e2e/product_files.h"
 
 namespace {
 constexpr DWORD kStartTimeoutMs = 20000;
@@ -19,22 +18,12 @@ const char kCompany[] = "QuillSaver E2E";
 // JPEG and filtering blur a solid colour's edges a little.
 bool ColourNear(uint32_t actual, uint32_t expected) { return ColoursMatch(actual, expected, 24); }
 
-std::string MakeTestProduct(const std::string& fileName, const std::vector<ContentEntry>& content) {
-  static const std::string engine = ReadFileBytes(ScreensaverPath());
-  const std::string path = ScratchFolder() + "\\" + fileName;
-  std::string error;
-  EXPECT_GT(engine.size(), 1000u);
-  EXPECT_TRUE(WriteProductFile(path, engine, content, &error)) << error;
-  return path;
-}
-
 void StoreTimes(const std::string& title, DWORD keep, DWORD transition) {
-  const std::string key = std::string("Software\\") + kCompany + "\\" + title;
+  const std::string key = SettingsKeyName(kCompany, title);
   DeleteRegistryTree(key);
-  const DWORD zero = 0;
-  ASSERT_TRUE(WriteRegistryValue(key, "KeepTime", REG_DWORD, &keep, sizeof keep));
-  ASSERT_TRUE(WriteRegistryValue(key, "TransitionTime", REG_DWORD, &transition, sizeof transition));
-  ASSERT_TRUE(WriteRegistryValue(key, "ShowTime", REG_DWORD, &zero, sizeof zero));
+  ASSERT_TRUE(WriteRegistryDword(key, "KeepTime", keep));
+  ASSERT_TRUE(WriteRegistryDword(key, "TransitionTime", transition));
+  ASSERT_TRUE(WriteRegistryDword(key, "ShowTime", 0));
 }
 
 HWND FindMessageBox(DWORD pid) {
@@ -56,7 +45,7 @@ TEST(TestMode, TheSlideshowFillsTheDebugWindowAndBlendsItsImages) {
   const std::string title = "Test Mode Colours";
   StoreTimes(title, 1, 1);
   const std::string product =
-      MakeTestProduct("test-mode.scr", SlideshowContent(title, kCompany, {kRed, kGreen, kBlue}));
+      MakeProduct("test-mode.scr", SlideshowContent(title, kCompany, {kRed, kGreen, kBlue}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
   HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);
@@ -75,11 +64,9 @@ TEST(TestMode, TheSlideshowFillsTheDebugWindowAndBlendsItsImages) {
   std::set<uint32_t> filled;  // pure colours seen filling the whole client area
   int mixtures = 0;           // captures during a transition
   const DWORD start = GetTickCount();
-  int shot = 0;
   while (GetTickCount() - start < 7000 && (filled.size() < 3 || mixtures == 0)) {
     ASSERT_EQ(FindMessageBox(saver.Id()), nullptr) << MessageBoxText(FindMessageBox(saver.Id()));
     const ScreenImage image = CaptureScreen();
-    SaveBitmap(image, ScratchFolder() + "\\test-mode-" + std::to_string(shot++ % 8) + ".bmp");
     bool allPure = true;
     for (uint32_t colour : {kRed, kGreen, kBlue}) {
       bool everywhere = true;
@@ -100,8 +87,8 @@ TEST(TestMode, WithoutTheFontDescriptionTheRendererFailsAndIsReported) {
   const std::string title = "Test Mode No Font";
   StoreTimes(title, 1, 1);
   const std::string product =
-      MakeTestProduct("test-mode-no-font.scr",
-                      Without(SlideshowContent(title, kCompany, {kRed}), {"fonts/basic.font"}));
+      MakeProduct("test-mode-no-font.scr",
+                  Without(SlideshowContent(title, kCompany, {kRed}), {kFontDescriptionName}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
   HWND box = nullptr;
@@ -118,9 +105,9 @@ TEST(TestMode, WithoutTheFontDescriptionTheRendererFailsAndIsReported) {
 TEST(TestMode, WithoutTheFontTextureAndTheDefaultTextureItStillRuns) {
   const std::string title = "Test Mode No Textures";
   StoreTimes(title, 1, 1);
-  const std::string product = MakeTestProduct(
-      "test-mode-no-textures.scr", Without(SlideshowContent(title, kCompany, {kGreen}),
-                                           {"textures/font.tga", "textures/default.jpg"}));
+  const std::string product =
+      MakeProduct("test-mode-no-textures.scr", Without(SlideshowContent(title, kCompany, {kGreen}),
+                                                       {kFontTextureName, kDefaultTextureName}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
   HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);

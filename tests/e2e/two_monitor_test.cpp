@@ -20,7 +20,7 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
   ASSERT_TRUE(SameRect(monitors[0], primary));
   ASSERT_TRUE(SameRect(monitors[1], second));
 
-  const std::string key = "Software\\QuillSaver E2E\\Two Monitors";
+  const std::string key = SettingsKeyName("QuillSaver E2E", "Two Monitors");
   DeleteRegistryTree(key);
   const std::string product = MakeProduct(
       "two monitors.scr", SlideshowContent("Two Monitors", "QuillSaver E2E", kImageColours));
