@@ -45,8 +45,8 @@ void ExpectReportOverTheDesktop(const std::string& product, const std::string& m
   HWND box = WaitForWindow(saver.Id(), "#32770", "3D Screensaver:", kWindowWaitMs);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), "CSaverApp::Run() -> CSaverApp::DoSaver()\n\n" + message);
-  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClassName, nullptr, false).empty());
-  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClassName, nullptr, false).empty());
+  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClass, nullptr, false).empty());
+  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClass, nullptr, false).empty());
   EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
   DismissMessageBox(box);
   DWORD exitCode = 0xFFFFFFFF;
@@ -67,7 +67,7 @@ TEST(SaverMode, CoversTheScreenShowsTheSlideshowAndEndsOnInputAfterTheGraceTime)
 
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/s"));
-  HWND window = WaitForWindow(saver.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs);
   ASSERT_NE(window, nullptr);
   // At once, well inside the first second of rendered time: ignored.
   MoveCursorTo(start.x + 100, start.y + 100);
@@ -76,7 +76,7 @@ TEST(SaverMode, CoversTheScreenShowsTheSlideshowAndEndsOnInputAfterTheGraceTime)
 
   EXPECT_TRUE(SameRect(WindowRect(window), {0, 0, width, height}));
   EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-  const std::vector<HWND> black = FindWindows(saver.Id(), kBlackWindowClassName, nullptr);
+  const std::vector<HWND> black = FindWindows(saver.Id(), kBlackWindowClass, nullptr);
   ASSERT_EQ(black.size(), 1u);
   EXPECT_TRUE(SameRect(WindowRect(black[0]), {0, 0, width, height}));
   ASSERT_TRUE(WaitForImageAt(width / 2, height / 2, kWindowWaitMs))
@@ -110,7 +110,7 @@ TEST(SaverMode, SwitchesToTheChosenModeAndPutsTheDesktopModeBack) {
 
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/s"));
-  HWND window = WaitForWindow(saver.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(SameMode(CurrentDisplayMode(), {800, 600, 32}));
   EXPECT_TRUE(SameRect(WindowRect(window), {0, 0, 800, 600}));
@@ -152,7 +152,7 @@ TEST(SaverMode, ASecondScreensaverExitsAtOnceButTheTestModeRuns) {
   const std::string product = SaverProduct("saver mode.scr");
   CTestProcess first;
   ASSERT_TRUE(first.Start(product, "/s"));
-  ASSERT_NE(WaitForWindow(first.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs),
+  ASSERT_NE(WaitForWindow(first.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs),
             nullptr);
 
   CTestProcess second;
@@ -164,7 +164,7 @@ TEST(SaverMode, ASecondScreensaverExitsAtOnceButTheTestModeRuns) {
 
   CTestProcess test;
   ASSERT_TRUE(test.Start(product, "/t"));
-  HWND debug = WaitForWindow(test.Id(), kSaverWindowClassName, "Debug Window", kWindowWaitMs);
+  HWND debug = WaitForWindow(test.Id(), kSaverWindowClass, kDebugWindowTitle, kWindowWaitMs);
   ASSERT_NE(debug, nullptr);
   PostMessageA(debug, WM_CLOSE, 0, 0);
   ASSERT_TRUE(test.WaitForExit(kExitWaitMs, &exitCode));

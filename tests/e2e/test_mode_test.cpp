@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/e2e/product_files.h"
+#include "ui/saver_wnd.h"
 
 namespace {
 constexpr DWORD kStartTimeoutMs = 20000;
@@ -48,7 +49,7 @@ TEST(TestMode, TheSlideshowFillsTheDebugWindowAndBlendsItsImages) {
       MakeProduct("test-mode.scr", SlideshowContent(title, kCompany, {kRed, kGreen, kBlue}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
-  HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
   ASSERT_NE(window, nullptr) << "no debug window";
 
   // Samples at the client area's corners and centre, in screen coordinates.
@@ -110,7 +111,7 @@ TEST(TestMode, WithoutTheFontTextureAndTheDefaultTextureItStillRuns) {
                                                        {kFontTextureName, kDefaultTextureName}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
-  HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
   ASSERT_NE(window, nullptr);
   RECT client{};
   GetClientRect(window, &client);

@@ -29,12 +29,12 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
 
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/s"));
-  ASSERT_NE(WaitForWindow(saver.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs),
+  ASSERT_NE(WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs),
             nullptr);
   std::vector<HWND> black;
   ASSERT_TRUE(WaitUntil(
       [&] {
-        black = FindWindows(saver.Id(), kBlackWindowClassName, nullptr);
+        black = FindWindows(saver.Id(), kBlackWindowClass, nullptr);
         return black.size() == 2;
       },
       kWindowWaitMs));

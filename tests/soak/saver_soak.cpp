@@ -18,6 +18,7 @@
 #include "tests/soak/trend_line.h"
 #include "tests/win/support/saver_harness.h"
 #include "tools/common/whole_file.h"
+#include "ui/saver_wnd.h"
 
 namespace {
 constexpr DWORD kSampleEveryMs = 10000;
@@ -216,7 +217,7 @@ int main(int argc, char** argv) {
 
   CTestProcess saver;
   if (!saver.Start(product, "/s") ||
-      WaitForWindow(saver.Id(), "Quillmark Window", "Screensaver Window", 20000) == nullptr) {
+      WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, 20000) == nullptr) {
     std::fprintf(stderr, "saver_soak: the screensaver did not start\n");
     return 1;
   }
