@@ -13,6 +13,9 @@
 #include "ui/black_wnd.h"
 #include "ui/saver_wnd.h"
 
+// Older names of the window classes.
+constexpr const char* kSaverWindowClassName = kSaverWindowClass;
+constexpr const char* kBlackWindowClassName = kBlackWindowClass;
 constexpr DWORD kWindowWaitMs = 15000;
 constexpr DWORD kExitWaitMs = 10000;
 // Per-channel tolerance of a captured image colour: JPEG and blending shift it a little.
