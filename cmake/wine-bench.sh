@@ -22,7 +22,7 @@ mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 if [ "${QUILL_BENCH_LOCKED:-}" != "$dir" ]; then
   # -o: the servers started under the lock must not inherit it, or it would never end.
-  QUILL_BENCH_LOCKED=$dir exec flock -o "$dir/bench.lock" "$0" "$@"
+  QUILL_BENCH_LOCKED=$dir exec flock -o "$dir/bench.lock" bash "$0" "$@"
 fi
 unset QUILL_BENCH_LOCKED
 export WINEPREFIX="$dir/prefix"
