@@ -11,6 +11,7 @@
 #include "base/error_trace.h"
 #include "base/settings.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "render/gamma_ramp.h"
 #include "render/grid_mesh.h"
 #include "render/image_decoder.h"
@@ -93,9 +94,9 @@ bool CDrawer::Init(HWND window, bool fullScreen) {
   if (!CreateDeviceResources()) return false;
 
   // Neither texture is required: without the font's texture the text is untextured.
-  m_fontTexture = LoadTexture("textures/font.tga", 0, D3DFMT_UNKNOWN);
-  m_defaultTexture = LoadTexture("textures/default.jpg", 0, D3DFMT_UNKNOWN);
-  if (!m_font.Load("fonts/basic.font")) return false;
+  m_fontTexture = LoadTexture(kFontTextureName, 0, D3DFMT_UNKNOWN);
+  m_defaultTexture = LoadTexture(kDefaultTextureName, 0, D3DFMT_UNKNOWN);
+  if (!m_font.Load(kFontDescriptionName)) return false;
   m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
 
   m_slideshow.DiscoverImages();

@@ -121,12 +121,12 @@ bool CSaverWnd::Create(HINSTANCE instance, int debug) {
   // Registered by an earlier Create in this process: no failure.
   if (!RegisterWindowClass(instance, kSaverWindowClass, &CSaverWnd::WndProc, nullptr)) return false;
   if (debug == 0) {
-    m_window = CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, "Screensaver Window",
+    m_window = CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, kSaverWindowTitle,
                                WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                nullptr, nullptr, instance, nullptr);
   } else {
-    m_window = CreateWindowExA(0, kSaverWindowClass, "Debug Window",
+    m_window = CreateWindowExA(0, kSaverWindowClass, kDebugWindowTitle,
                                WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                CW_USEDEFAULT, CW_USEDEFAULT, kDebugWindowWidth, kDebugWindowHeight,
                                nullptr, nullptr, instance, nullptr);

@@ -12,6 +12,7 @@
 
 #include "base/settings.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "render/drawer.h"
 #include "tests/support/image_files.h"
 #include "tools/quillpack/product_writer.h"
@@ -54,10 +55,10 @@ bool WriteProduct(const std::string& path, int width, int height) {
       "<Company>QuillSaver Bench</Company></Screensaver></ini>";
   const std::string font = BlockFont();
   bool ok = writer.AddEntry("config/config.xml", config.data(), config.size()) &&
-            writer.AddEntry("fonts/basic.font", font.data(), font.size());
+            writer.AddEntry(kFontDescriptionName, font.data(), font.size());
   for (int i = 0; ok && i < 3; ++i) {
     const std::string photo = PhotoJpeg(width, height, i);
-    ok = writer.AddEntry("images/" + std::to_string(i) + ".jpg", photo.data(), photo.size());
+    ok = writer.AddEntry(ImageFileName(i), photo.data(), photo.size());
   }
   return ok && writer.Commit();
 }

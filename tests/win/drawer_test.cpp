@@ -69,7 +69,7 @@ class DrawerTest : public ::testing::Test {
     content.push_back({"textures/wide.jpg", SolidJpeg(kWhite, 600, 300)});
     g_productPath = (FixtureFolder("drawer") / "drawer.scr").string();
     std::string error;
-    ASSERT_TRUE(WriteProductFile(g_productPath, FakeEngine(4096), content, &error)) << error;
+    ASSERT_TRUE(WriteProduct(g_productPath, FakeEngine(4096), content, &error)) << error;
   }
 
   void SetUp() override {
@@ -236,10 +236,10 @@ TEST_F(DrawerTest, InitFailsWithoutTheFontDescriptionAndAppliesTheBrightnessRamp
   EXPECT_EQ(ramp[255], 32640);
 
   std::vector<ContentEntry> noFont =
-      Without(SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed}), {"fonts/basic.font"});
+      Without(SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed}), {kFontDescriptionName});
   const std::string path = (FixtureFolder("no-font") / "no-font.scr").string();
   std::string error;
-  ASSERT_TRUE(WriteProductFile(path, FakeEngine(4096), noFont, &error)) << error;
+  ASSERT_TRUE(WriteProduct(path, FakeEngine(4096), noFont, &error)) << error;
   ASSERT_TRUE(OpenContentArchive(path.c_str()));
   CDrawer withoutFont;
   EXPECT_FALSE(withoutFont.Init(m_window.GetHandle(), false));
