@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -373,12 +374,26 @@ CContentArchive& ProcessArchive() {
   return archive;
 }
 
+// The library keeps one current entry per archive, so reads from the render thread,
+// the decode worker and the splash thread take turns here.
+std::mutex& ProcessArchiveLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 }  // namespace
 
-bool OpenContentArchive(const char* programPath) { return ProcessArchive().Open(programPath); }
+bool OpenContentArchive(const char* programPath) {
+  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  return ProcessArchive().Open(programPath);
+}
 
 std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe) {
+  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
   return ProcessArchive().Read(name, probe);
 }
 
-void CloseContentArchive() { ProcessArchive().Close(); }
+void CloseContentArchive() {
+  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  ProcessArchive().Close();
+}

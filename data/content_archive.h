@@ -90,6 +90,9 @@ class CContentArchive {
   Lookup m_lookup = Lookup::Index;
 };
 
+// The process-wide archive on the program's own file. These three may be called from
+// any thread; they take turns on one lock.
+//
 // Opens the process-wide archive on the program's own file.
 bool OpenContentArchive(const char* programPath);
 // Reads one entry of the process-wide archive (see CContentArchive::Read); null when
