@@ -1,0 +1,69 @@
+// Time from input to gone: the real screensaver in "/s", with KeepTime and
+// TransitionTime 1, gets a key press at eight moments spread over one cycle after
+// its grace time; measured is the time until none of its windows is visible.
+//   input_bench PRODUCT.scr SETTINGS_KEY LABEL
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/win/support/saver_harness.h"
+
+namespace {
+constexpr int kPresses = 8;
+constexpr DWORD kFirstPressMs = 1300;  // past the one-second grace time
+constexpr DWORD kCycleMs = 2000;       // keep 1 s + transition 1 s
+
+double Now() {
+  LARGE_INTEGER frequency, counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return 1000.0 * static_cast<double>(counter.QuadPart) / frequency.QuadPart;
+}
+
+// Milliseconds from the key press at `pressMs` after the first visible window to the
+// last window going away; negative on failure.
+double PressAndTime(const std::string& product, DWORD pressMs) {
+  CTestProcess saver;
+  if (!saver.Start(product, "/s")) return -1.0;
+  if (!WaitUntil([&] { return !FindWindows(saver.Id(), nullptr, nullptr).empty(); }, 20000))
+    return -1.0;
+  Sleep(pressMs);
+  const double pressed = Now();
+  SendKey(VK_SPACE);
+  if (!WaitUntil([&] { return FindWindows(saver.Id(), nullptr, nullptr).empty(); }, 20000))
+    return -1.0;
+  const double gone = Now() - pressed;
+  DWORD exitCode = 1;
+  if (!saver.WaitForExit(20000, &exitCode) || exitCode != 0) return -1.0;
+  return gone;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: input_bench PRODUCT.scr SETTINGS_KEY LABEL\n");
+    return 2;
+  }
+  const DWORD one = 1;
+  if (!WriteRegistryValue(argv[2], "KeepTime", REG_DWORD, &one, sizeof one) ||
+      !WriteRegistryValue(argv[2], "TransitionTime", REG_DWORD, &one, sizeof one))
+    return 1;
+  std::vector<double> times;
+  for (int i = 0; i < kPresses; ++i) {
+    const double ms = PressAndTime(argv[1], kFirstPressMs + i * kCycleMs / kPresses);
+    if (ms < 0) {
+      std::fprintf(stderr, "input_bench: run %d failed\n", i);
+      return 1;
+    }
+    times.push_back(ms);
+  }
+  std::string each;
+  for (double t : times) each += " " + std::to_string(static_cast<int>(t + 0.5));
+  std::sort(times.begin(), times.end());
+  std::printf("input to gone, %s: min %.0f ms, median %.0f ms, max %.0f ms (each:%s)\n", argv[3],
+              times.front(), times[times.size() / 2], times.back(), each.c_str());
+  return 0;
+}
