@@ -79,6 +79,7 @@ class CDrawer : public CDrawerBase, private IImageSource {
   // For tests: the device's state and the loaded content.
   bool IsDeviceLost() const { return m_deviceLost; }
   int GetImageCount() const { return m_slideshow.GetImageCount(); }
+  const CSlideshow& GetSlideshow() const { return m_slideshow; }
   size_t GetCachedTextureCount() const { return m_cacheNames.size(); }
   const D3DPRESENT_PARAMETERS& GetPresentParameters() const { return m_present; }
   // For tests: the gamma ramp Init applied, empty when Brightness is 100.

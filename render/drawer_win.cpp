@@ -51,24 +51,54 @@ D3DMATRIX ToD3D(const Matrix4& matrix) {
   return result;
 }
 
+// Copies rows of `source` to `destination` whose rows are `pitch` bytes apart.
+void CopyLevel(const MipLevel& source, BYTE* destination, INT pitch) {
+  const size_t rowBytes = static_cast<size_t>(source.width) * sizeof(uint32_t);
+  for (int y = 0; y < source.height; ++y)
+    std::memcpy(destination + static_cast<size_t>(y) * pitch,
+                source.pixels.data() + static_cast<size_t>(y) * source.width, rowBytes);
+}
+
 // Copies a decoded mip chain into a new managed texture of format; null on failure.
+// Every lock waits for Wine's command thread to finish what it is drawing, so the
+// levels are written side by side into one system-memory surface under a single lock
+// (level 0 on the left, the others stacked on its right) and copied into the texture
+// by queued CopyRects, instead of one lock for each level.
 IDirect3DTexture8* UploadTexture(IDirect3DDevice8* device, const DecodedImage& image,
                                  D3DFORMAT format) {
-  const MipLevel& top = image.levels.front();
+  const std::vector<MipLevel>& levels = image.levels;
+  const MipLevel& top = levels.front();
   CCom<IDirect3DTexture8> texture;
-  if (FAILED(device->CreateTexture(top.width, top.height, static_cast<UINT>(image.levels.size()), 0,
+  if (FAILED(device->CreateTexture(top.width, top.height, static_cast<UINT>(levels.size()), 0,
                                    format, D3DPOOL_MANAGED, &texture)))
     return nullptr;
-  for (size_t level = 0; level < image.levels.size(); ++level) {
-    const MipLevel& source = image.levels[level];
-    D3DLOCKED_RECT locked{};
-    if (FAILED(texture->LockRect(static_cast<UINT>(level), &locked, nullptr, 0))) return nullptr;
-    const size_t rowBytes = static_cast<size_t>(source.width) * sizeof(uint32_t);
-    auto* destination = static_cast<BYTE*>(locked.pBits);
-    for (int y = 0; y < source.height; ++y)
-      std::memcpy(destination + static_cast<size_t>(y) * locked.Pitch,
-                  source.pixels.data() + static_cast<size_t>(y) * source.width, rowBytes);
-    texture->UnlockRect(static_cast<UINT>(level));
+  std::vector<RECT> places(levels.size());
+  places[0] = {0, 0, top.width, top.height};
+  LONG stackedHeight = 0;
+  for (size_t level = 1; level < levels.size(); ++level) {
+    places[level] = {top.width, stackedHeight, top.width + levels[level].width,
+                     stackedHeight + levels[level].height};
+    stackedHeight += levels[level].height;
+  }
+  const UINT stageWidth = top.width + (levels.size() > 1 ? levels[1].width : 0);
+  const UINT stageHeight = std::max<UINT>(top.height, static_cast<UINT>(stackedHeight));
+  CCom<IDirect3DSurface8> stage;
+  if (FAILED(device->CreateImageSurface(stageWidth, stageHeight, format, &stage))) return nullptr;
+  D3DLOCKED_RECT locked{};
+  if (FAILED(stage->LockRect(&locked, nullptr, 0))) return nullptr;
+  auto* bits = static_cast<BYTE*>(locked.pBits);
+  for (size_t level = 0; level < levels.size(); ++level)
+    CopyLevel(levels[level],
+              bits + static_cast<size_t>(places[level].top) * locked.Pitch +
+                  static_cast<size_t>(places[level].left) * sizeof(uint32_t),
+              locked.Pitch);
+  stage->UnlockRect();
+  for (size_t level = 0; level < levels.size(); ++level) {
+    CCom<IDirect3DSurface8> surface;
+    const POINT origin{0, 0};
+    if (FAILED(texture->GetSurfaceLevel(static_cast<UINT>(level), &surface)) ||
+        FAILED(device->CopyRects(stage.Get(), &places[level], 1, surface.Get(), &origin)))
+      return nullptr;
   }
   IDirect3DTexture8* result = texture.Get();
   result->AddRef();

@@ -46,6 +46,7 @@ class CSlideshow {
   int GetOrderPosition() const { return m_orderPosition; }
   double GetCycleStart() const { return m_cycleStart; }
   double GetCycleEnd() const { return m_cycleEnd; }
+  bool IsNextPending() const { return m_nextPending; }
 
  private:
   // The image number at the order position, moving the position on and reshuffling

@@ -1,8 +1,11 @@
 // Time from input to gone: the real screensaver in "/s", with KeepTime and
 // TransitionTime 1, gets a key press at eight moments spread over one cycle after
-// its grace time; measured is the time until none of its windows is visible.
+// its grace time; measured is the time until none of its windows is visible, and the
+// process's peak private bytes just before the press.
 //   input_bench PRODUCT.scr SETTINGS_KEY LABEL
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,14 +26,26 @@ double Now() {
   return 1000.0 * static_cast<double>(counter.QuadPart) / frequency.QuadPart;
 }
 
+// The process's peak private bytes so far, in MB; 0 when it cannot be read.
+double PeakPrivateMb(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (process == nullptr) return 0.0;
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  const bool read = GetProcessMemoryInfo(process, &counters, sizeof counters) != 0;
+  CloseHandle(process);
+  return read ? counters.PeakPagefileUsage / (1024.0 * 1024.0) : 0.0;
+}
+
 // Milliseconds from the key press at `pressMs` after the first visible window to the
-// last window going away; negative on failure.
-double PressAndTime(const std::string& product, DWORD pressMs) {
+// last window going away; negative on failure. *peakMb gets the peak private bytes.
+double PressAndTime(const std::string& product, DWORD pressMs, double* peakMb) {
   CTestProcess saver;
   if (!saver.Start(product, "/s")) return -1.0;
   if (!WaitUntil([&] { return !FindWindows(saver.Id(), nullptr, nullptr).empty(); }, 20000))
     return -1.0;
   Sleep(pressMs);
+  *peakMb = PeakPrivateMb(saver.Id());
   const double pressed = Now();
   SendKey(VK_SPACE);
   if (!WaitUntil([&] { return FindWindows(saver.Id(), nullptr, nullptr).empty(); }, 20000))
@@ -52,8 +67,11 @@ int main(int argc, char** argv) {
       !WriteRegistryValue(argv[2], "TransitionTime", REG_DWORD, &one, sizeof one))
     return 1;
   std::vector<double> times;
+  double peakMb = 0.0;
   for (int i = 0; i < kPresses; ++i) {
-    const double ms = PressAndTime(argv[1], kFirstPressMs + i * kCycleMs / kPresses);
+    double runPeakMb = 0.0;
+    const double ms = PressAndTime(argv[1], kFirstPressMs + i * kCycleMs / kPresses, &runPeakMb);
+    peakMb = std::max(peakMb, runPeakMb);
     if (ms < 0) {
       std::fprintf(stderr, "input_bench: run %d failed\n", i);
       return 1;
@@ -63,7 +81,9 @@ int main(int argc, char** argv) {
   std::string each;
   for (double t : times) each += " " + std::to_string(static_cast<int>(t + 0.5));
   std::sort(times.begin(), times.end());
-  std::printf("input to gone, %s: min %.0f ms, median %.0f ms, max %.0f ms (each:%s)\n", argv[3],
-              times.front(), times[times.size() / 2], times.back(), each.c_str());
+  std::printf(
+      "input to gone, %s: min %.0f ms, median %.0f ms, max %.0f ms (each:%s); peak private "
+      "bytes %.0f MB\n",
+      argv[3], times.front(), times[times.size() / 2], times.back(), each.c_str(), peakMb);
   return 0;
 }
