@@ -19,7 +19,7 @@ constexpr int kPresses = 8;
 // Past the grace time, which counts rendered time (at most 0.1 s a frame) from the
 // first image: two whole cycles after it shows.
 constexpr DWORD kFirstPressMs = 4000;
-constexpr DWORD kCycleMs = 2000;       // keep 1 s + transition 1 s
+constexpr DWORD kCycleMs = 2000;  // keep 1 s + transition 1 s
 
 double Now() {
   LARGE_INTEGER frequency, counter;
@@ -60,19 +60,24 @@ double PressAndTime(const std::string& product, DWORD pressMs, double* peakMb) {
   }
   Sleep(pressMs);
   *peakMb = PeakPrivateMb(saver.Id());
-  const double pressed = Now();
-  SendKey(VK_SPACE);
-  if (!WaitUntil([&] { return FindWindows(saver.Id(), nullptr, nullptr).empty(); }, 20000)) {
-    std::fprintf(stderr, "input_bench: the windows stayed after the key press\n");
-    return -1.0;
+  // A press can still fall in the grace time when frames were slow; it is repeated
+  // after a pause longer than any frame, and the time counts from the last press.
+  double pressed = 0.0;
+  bool gone = false;
+  for (int attempt = 0; attempt < 4 && !gone; ++attempt) {
+    pressed = Now();
+    SendKey(VK_SPACE);
+    gone = WaitUntil([&] { return FindWindows(saver.Id(), nullptr, nullptr).empty(); }, 5000);
+    if (!gone) std::fprintf(stderr, "input_bench: the windows stayed; pressing again\n");
   }
-  const double gone = Now() - pressed;
+  if (!gone) return -1.0;
+  const double goneMs = Now() - pressed;
   DWORD exitCode = 1;
   if (!saver.WaitForExit(20000, &exitCode) || exitCode != 0) {
     std::fprintf(stderr, "input_bench: no exit, or exit code %lu\n", exitCode);
     return -1.0;
   }
-  return gone;
+  return goneMs;
 }
 }  // namespace
 

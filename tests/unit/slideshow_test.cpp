@@ -7,6 +7,7 @@
 #include <deque>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/scripted_random.h"
@@ -88,10 +89,9 @@ class CAheadImages : public CRecordingImages {
   int m_pollsLeft = 0;
 };
 
-struct Shown {
-  int image;   // the current picture's number at the start of a cycle, -1 for none
-  int effect;  // the effect chosen for that cycle
-};
+// What a cycle shows: the current picture's number at its start (-1 for none) and
+// the effect chosen for it.
+using Shown = std::pair<int, int>;
 
 // Runs a seeded slideshow of 5 images frame by frame (20 ms apart) for 3 full passes
 // and records what each cycle shows. *held counts frames drawn while the next image
@@ -133,11 +133,7 @@ TEST(SlideshowTest, DecodingAheadShowsTheSameImagesAndEffectsInTheSameOrder) {
   const std::vector<Shown> actual = RunPasses(ahead, &heldAhead);
   EXPECT_EQ(heldNow, 0);
   EXPECT_GT(heldAhead, 0);
-  ASSERT_EQ(actual.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(actual[i].image, expected[i].image) << "cycle " << i;
-    EXPECT_EQ(actual[i].effect, expected[i].effect) << "cycle " << i;
-  }
+  EXPECT_EQ(actual, expected);
   // The last next image may still have been in preparation when the run ended.
   ASSERT_GE(ahead.loads.size() + 1, now.loads.size());
   now.loads.resize(ahead.loads.size());
