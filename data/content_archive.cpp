@@ -298,7 +298,8 @@ const std::vector<ArchiveEntryInfo>& CContentArchive::GetEntries() const {
   return m_state ? m_state->entries : kNone;
 }
 
-std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe) {
+std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe,
+                                                 const std::atomic<bool>* stop) {
   if (m_state == nullptr || name == nullptr) return nullptr;
   // Readers name entries with either slash; the archive stores "/".
   char copy[kArchiveNameBufferSize];
@@ -321,16 +322,16 @@ std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe) {
     if (unzGoToFilePos64(m_state->handle, &m_state->positions[found->second]) != UNZ_OK)
       return nullptr;
   }
-  return ReadCurrent(probe);
+  return ReadCurrent(probe, stop);
 }
 
 std::unique_ptr<IFileData> CContentArchive::ReadEntry(size_t index) {
   if (m_state == nullptr || index >= m_state->positions.size()) return nullptr;
   if (unzGoToFilePos64(m_state->handle, &m_state->positions[index]) != UNZ_OK) return nullptr;
-  return ReadCurrent(false);
+  return ReadCurrent(false, nullptr);
 }
 
-std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe) {
+std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe, const std::atomic<bool>* stop) {
   // A probe neither decrypts nor inflates anything.
   if (probe) return std::make_unique<CFileData>();
   unzFile handle = m_state->handle;
@@ -355,12 +356,20 @@ std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe) {
     unzCloseCurrentFile(handle);
     return nullptr;
   }
-  // One call inflates straight into the block; anything short of the whole entry
-  // (a negative count is a library error) is a failed read.
-  const int count = unzReadCurrentFile(handle, data->GetBuffer(), static_cast<unsigned>(size));
-  if (count != size) {
-    unzCloseCurrentFile(handle);
-    return nullptr;
+  // Inflated straight into the block, a block of bytes at a time so that a reader
+  // that is told to stop does not wait for the whole entry; anything short of the
+  // whole entry (a count of 0 or less: its end or a library error) is a failed read.
+  for (int done = 0; done < size;) {
+    const int count =
+        stop != nullptr && stop->load()
+            ? 0
+            : unzReadCurrentFile(handle, data->GetBuffer() + done,
+                                 static_cast<unsigned>(std::min(size - done, kArchiveReadBlock)));
+    if (count <= 0) {
+      unzCloseCurrentFile(handle);
+      return nullptr;
+    }
+    done += count;
   }
   // The CRC of what was inflated is compared here.
   if (unzCloseCurrentFile(handle) != UNZ_OK) return nullptr;
@@ -388,9 +397,10 @@ bool OpenContentArchive(const char* programPath) {
   return ProcessArchive().Open(programPath);
 }
 
-std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe) {
+std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe,
+                                           const std::atomic<bool>* stop) {
   std::lock_guard<std::mutex> hold(ProcessArchiveLock());
-  return ProcessArchive().Read(name, probe);
+  return ProcessArchive().Read(name, probe, stop);
 }
 
 void CloseContentArchive() {

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "base/thread_priority.h"
 #include "data/content_archive.h"
 
 namespace {
@@ -15,7 +16,7 @@ namespace {
 void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
              const ImageRequest& request, DecodedImage& image) {
   // The file's bytes live only until the pixels are decoded.
-  std::unique_ptr<IFileData> file = reader(name.c_str());
+  std::unique_ptr<IFileData> file = reader(name.c_str(), request.stop);
   if (!file || file->GetData() == nullptr) return;
   DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image);
 }
@@ -23,7 +24,11 @@ void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
 }  // namespace
 
 CDecodeWorker::CDecodeWorker(FileReader reader) : m_reader(std::move(reader)) {
-  if (!m_reader) m_reader = [](const char* name) { return ReadArchiveFile(name, false); };
+  if (!m_reader) {
+    m_reader = [](const char* name, const std::atomic<bool>* stop) {
+      return ReadArchiveFile(name, false, stop);
+    };
+  }
 }
 
 CDecodeWorker::~CDecodeWorker() { Stop(); }
@@ -85,6 +90,8 @@ void CDecodeWorker::DropLocked() {
 }
 
 void CDecodeWorker::Run() {
+  // The picture has the whole keep time; frames and input must not wait for it.
+  LowerThisThreadPriority();
   std::unique_lock<std::mutex> hold(m_lock);
   for (;;) {
     m_wake.wait(hold, [this] { return m_exit || m_state == State::kQueued; });

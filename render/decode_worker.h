@@ -16,8 +16,10 @@
 
 class CDecodeWorker {
  public:
-  // Reads a file by name (the content archive in the program); null when it cannot.
-  using FileReader = std::function<std::unique_ptr<IFileData>(const char* name)>;
+  // Reads a file by name (the content archive in the program); null when it cannot
+  // or when `stop` turns true while it reads.
+  using FileReader =
+      std::function<std::unique_ptr<IFileData>(const char* name, const std::atomic<bool>* stop)>;
 
   // The thread starts with the first job. Without a reader the process-wide content
   // archive is read.
@@ -36,8 +38,8 @@ class CDecodeWorker {
   bool Take(DecodedImage& image);
   // Drops the job and any result; the thread waits for the next one.
   void Cancel();
-  // Ends the thread: a decode in progress gives up at its next row or scan, and
-  // nothing is waited for beyond that. Begin afterwards does nothing.
+  // Ends the thread: a read or decode in progress gives up at its next block, row or
+  // scan, and nothing is waited for beyond that. Begin afterwards does nothing.
   void Stop();
 
  private:

@@ -2,7 +2,7 @@
 // TransitionTime 1, gets a key press at eight moments spread over one cycle after
 // its grace time; measured is the time until none of its windows is visible, and the
 // process's peak private bytes just before the press.
-//   input_bench PRODUCT.scr SETTINGS_KEY LABEL
+//   input_bench PRODUCT.scr SETTINGS_KEY [PRODUCT.scr SETTINGS_KEY]...
 #include <windows.h>
 
 #include <psapi.h>
@@ -82,32 +82,48 @@ double PressAndTime(const std::string& product, DWORD pressMs, double* peakMb) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: input_bench PRODUCT.scr SETTINGS_KEY LABEL\n");
+  if (argc < 3 || argc % 2 == 0) {
+    std::fprintf(stderr,
+                 "usage: input_bench PRODUCT.scr SETTINGS_KEY [PRODUCT.scr SETTINGS_KEY]...\n");
     return 2;
   }
+  struct Product {
+    const char* path;
+    std::vector<double> times;
+    double peakMb = 0.0;
+  };
+  std::vector<Product> products;
   const DWORD one = 1;
-  if (!WriteRegistryValue(argv[2], "KeepTime", REG_DWORD, &one, sizeof one) ||
-      !WriteRegistryValue(argv[2], "TransitionTime", REG_DWORD, &one, sizeof one))
-    return 1;
-  std::vector<double> times;
-  double peakMb = 0.0;
-  for (int i = 0; i < kPresses; ++i) {
-    double runPeakMb = 0.0;
-    const double ms = PressAndTime(argv[1], kFirstPressMs + i * kCycleMs / kPresses, &runPeakMb);
-    peakMb = std::max(peakMb, runPeakMb);
-    if (ms < 0) {
-      std::fprintf(stderr, "input_bench: run %d failed\n", i);
+  for (int arg = 1; arg + 1 < argc; arg += 2) {
+    if (!WriteRegistryValue(argv[arg + 1], "KeepTime", REG_DWORD, &one, sizeof one) ||
+        !WriteRegistryValue(argv[arg + 1], "TransitionTime", REG_DWORD, &one, sizeof one))
       return 1;
-    }
-    times.push_back(ms);
+    products.push_back({argv[arg], {}, 0.0});
   }
-  std::string each;
-  for (double t : times) each += " " + std::to_string(static_cast<int>(t + 0.5));
-  std::sort(times.begin(), times.end());
-  std::printf(
-      "input to gone, %s: min %.0f ms, median %.0f ms, max %.0f ms (each:%s); peak private "
-      "bytes %.0f MB\n",
-      argv[3], times.front(), times[times.size() / 2], times.back(), each.c_str(), peakMb);
+  // The products take turns at each moment, so that they meet the same machine.
+  for (int i = 0; i < kPresses; ++i) {
+    for (Product& product : products) {
+      double peakMb = 0.0;
+      const double ms =
+          PressAndTime(product.path, kFirstPressMs + i * kCycleMs / kPresses, &peakMb);
+      if (ms < 0) {
+        std::fprintf(stderr, "input_bench: run %d of %s failed\n", i, product.path);
+        return 1;
+      }
+      product.times.push_back(ms);
+      product.peakMb = std::max(product.peakMb, peakMb);
+    }
+  }
+  for (Product& product : products) {
+    std::string each;
+    for (double t : product.times) each += " " + std::to_string(static_cast<int>(t + 0.5));
+    std::vector<double>& times = product.times;
+    std::sort(times.begin(), times.end());
+    std::printf(
+        "input to gone, %s: min %.0f ms, median %.0f ms, max %.0f ms (each:%s); peak private "
+        "bytes %.0f MB\n",
+        product.path, times.front(), times[times.size() / 2], times.back(), each.c_str(),
+        product.peakMb);
+  }
   return 0;
 }

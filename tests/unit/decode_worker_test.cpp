@@ -21,7 +21,7 @@ struct CountingReader {
     std::atomic<int>& alive;
   };
   CDecodeWorker::FileReader Reader() {
-    return [this](const char*) -> std::unique_ptr<IFileData> {
+    return [this](const char*, const std::atomic<bool>*) -> std::unique_ptr<IFileData> {
       ++reads;
       if (bytes.empty()) return nullptr;
       auto file = std::make_unique<CountedFile>(alive);
