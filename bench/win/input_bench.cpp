@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
       const double ms =
           PressAndTime(product.path, kFirstPressMs + i * kCycleMs / kPresses, &peakMb);
       if (ms < 0) {
-        std::fprintf(stderr, "input_bench: run %d of %s failed\n", i, product.path);
+        std::fprintf(stderr, "input_bench: run %d of %s failed (peak private bytes %.0f MB)\n", i,
+                     product.path, peakMb);
         return 1;
       }
       product.times.push_back(ms);
