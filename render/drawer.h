@@ -99,6 +99,8 @@ class CDrawer : public CDrawerBase, private IImageSource {
   bool BeginImage(int number) override;
   bool TakeImage(ImageHandle* image) override;
   void CancelImage() override;
+  // Hands the image BeginImage chose to the worker; called when a frame is done.
+  void StartDecode();
 
   bool CreateDevice(HWND window, bool fullScreen);
   void ApplyBrightness();
@@ -154,8 +156,9 @@ class CDrawer : public CDrawerBase, private IImageSource {
   CSlideshow m_slideshow;
   // Declared after the slideshow so that it stops before the pictures go.
   CDecodeWorker m_worker;
-  int m_pendingNumber = -1;   // image the worker prepares for the slideshow
-  int m_textureStages = 1;    // usable texture stages, at least 1
-  bool m_deviceLost = false;  // Present reported a lost device; drawing waits
-  bool m_released = false;    // Shutdown ran
+  int m_pendingNumber = -1;      // image the worker prepares for the slideshow
+  bool m_decodeWaiting = false;  // m_pendingNumber is not yet handed to the worker
+  int m_textureStages = 1;       // usable texture stages, at least 1
+  bool m_deviceLost = false;     // Present reported a lost device; drawing waits
+  bool m_released = false;       // Shutdown ran
 };

@@ -354,9 +354,17 @@ void CDrawer::ReleaseImage(ImageHandle image) { static_cast<IDirect3DTexture8*>(
 
 bool CDrawer::BeginImage(int number) {
   if (!m_device || m_released) return false;
+  // Handed to the worker once this frame is presented (StartDecode), so that the
+  // frame that starts a cycle does not share the processor with the decode.
   m_pendingNumber = number;
-  m_worker.Begin(ImageFileName(number), MakeRequest(0, 0, 0, true));
+  m_decodeWaiting = true;
   return true;
+}
+
+void CDrawer::StartDecode() {
+  if (!m_decodeWaiting) return;
+  m_decodeWaiting = false;
+  m_worker.Begin(ImageFileName(m_pendingNumber), MakeRequest(0, 0, 0, true));
 }
 
 bool CDrawer::TakeImage(ImageHandle* image) {
@@ -376,7 +384,10 @@ bool CDrawer::TakeImage(ImageHandle* image) {
   return true;
 }
 
-void CDrawer::CancelImage() { m_worker.Cancel(); }
+void CDrawer::CancelImage() {
+  m_decodeWaiting = false;
+  m_worker.Cancel();
+}
 
 // ---------------------------------------------------------------------------------
 // Frames.
@@ -397,10 +408,10 @@ void CDrawer::Frame() {
   auto* next = static_cast<IDirect3DTexture8*>(m_slideshow.GetNextImage());
   if (!DrawScene(current, next, mask)) {
     if (m_device->TestCooperativeLevel() != D3D_OK) m_deviceLost = true;
-    return;
-  }
-  if (m_device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST)
+  } else if (m_device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) {
     m_deviceLost = true;
+  }
+  StartDecode();
 }
 
 bool CDrawer::DrawScene(IDirect3DTexture8* current, IDirect3DTexture8* next, const float* mask) {
