@@ -8,21 +8,27 @@
 //   ImageRequest small;  small.width = 1024;  small.height = 1024;
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
 #include "render/image_types.h"
 
 // The texture wanted. The size is settled in this order: each side 0 takes the
-// image's own; powerOfTwo rounds each side up to a power of two; each side is then
-// capped at maxSize (at the largest power of two not above it when powerOfTwo is
-// set). Sides are scaled independently: the aspect ratio is not kept.
+// image's own, reduced to the screen's side where one is given; powerOfTwo rounds each
+// side up to a power of two; each side is then capped at maxSize (at the largest
+// power of two not above it when powerOfTwo is set). Sides are scaled independently:
+// the aspect ratio is not kept.
 struct ImageRequest {
   int width = 0;                // pixels; 0: the image's own width
   int height = 0;               // pixels; 0: the image's own height
+  int screenWidth = 0;          // pixels the image is shown at; 0: no limit
+  int screenHeight = 0;         // pixels; 0: no limit
   bool powerOfTwo = false;      // for devices that need power-of-two textures
   int maxSize = kMaxImageSide;  // largest side the device takes; 0: kMaxImageSide
   int mipLevels = 0;            // levels to make: 0 for a full chain down to 1 × 1, 1 for none
+  // When given, decoding gives up (returning false) soon after it turns true.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 struct DecodedImage {
