@@ -13,7 +13,7 @@ bool ReadProductConfig(const char* data, int size, ProductInfo& product) {
   product.Version = GetConfigValue(*document, kConfigSection, "Version", kMissingConfigValue);
   product.Year = GetConfigValue(*document, kConfigSection, "Year", kMissingConfigValue);
   product.Company = GetConfigValue(*document, kConfigSection, "Company", kMissingConfigValue);
-  product.SettingsKey = "Software\\" + product.Company + "\\" + product.Title;
+  product.SettingsKey = SettingsKeyName(product.Company, product.Title);
   // An unknown or missing value keeps the default: older products behave as before.
   product.Monitors = kDefaultMonitors;
   ParseMonitorsOption(GetConfigValue(*document, kConfigSection, kMonitorsElement, ""),

@@ -1,5 +1,7 @@
 # Windows test programs run under Wine on a private display. Two fixture tests start
-# and stop the bench around every test that needs it.
+# and stop the bench around every test that needs it. Tests of one bench share its
+# display, prefix, registry and mutex names, so each holds the bench's lock; tests of
+# the other bench, native tests and fuzzers run beside them.
 set(QUILL_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${QUILL_WINE_DIR})
 
@@ -26,7 +28,7 @@ function(quill_wine_test name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest GTest::gtest_main quill_warnings)
   add_test(NAME ${arg_LABEL}.${name} COMMAND ${name} ${arg_ARGS})
   set_tests_properties(${arg_LABEL}.${name} PROPERTIES FIXTURES_REQUIRED wine LABELS ${arg_LABEL}
-                       TIMEOUT 600 RUN_SERIAL ON)
+                       TIMEOUT 600 RESOURCE_LOCK ${QUILL_WINE_DIR})
 endfunction()
 
 # The Windows form of a path under the build tree, through Wine's Z: drive.

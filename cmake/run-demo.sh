@@ -37,10 +37,24 @@ echo "== no display: running $product $arguments on Xvfb $DISPLAY for $seconds s
 rm -f "$out"/capture-*.png
 "$wine" "$product" $arguments &
 pid=$!
-sleep 3  # the window and the first frame
-# The debug window opens at the screen's top left; the full-screen modes fill it.
-crop=640x480+0+0
-[ "$arguments" = "/t" ] || crop=$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9x]*\) .*/\1/p')+0+0
+# The full-screen modes fill the screen. The test window's client area is the child
+# X window that Wine gives the Direct3D drawing inside the "Debug Window"; capturing
+# only it leaves out the frame.
+client_area() {
+  xwininfo -root -tree | awk '/"Debug Window"/ { found = 1; next }
+    found && !/"/ && /[0-9]+x[0-9]+\+/ { split($(NF - 1), size, "+"); print size[1] $NF; exit }'
+}
+crop=$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9x]*\) .*/\1/p')+0+0
+if [ "$arguments" = "/t" ]; then
+  crop=
+  for _ in $(seq 1 50); do
+    crop=$(client_area)
+    [ -n "$crop" ] && break
+    sleep 0.2
+  done
+  [ -n "$crop" ] || { echo "run-demo: the test window did not show" >&2; exit 1; }
+fi
+sleep 3  # the first frames
 end=$((SECONDS + seconds))
 i=0
 while [ $SECONDS -lt $end ] && kill -0 "$pid" 2>/dev/null; do

@@ -13,12 +13,19 @@
 #                             or left of it (at negative x for Windows), or right of
 #                             it turned to portrait (768x1024)
 #   wine-bench.sh stop DIR    stop the wineserver and the display
+# Each action holds DIR/bench.lock, so that two starts on one folder cannot orphan a
+# display or remove a prefix that the other is booting.
 set -euo pipefail
 action=$1
 dir=$2
 kind=${3:-xvfb}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
+if [ "${QUILL_BENCH_LOCKED:-}" != "$dir" ]; then
+  # -o: the servers started under the lock must not inherit it, or it would never end.
+  QUILL_BENCH_LOCKED=$dir exec flock -o "$dir/bench.lock" bash "$0" "$@"
+fi
+unset QUILL_BENCH_LOCKED
 export WINEPREFIX="$dir/prefix"
 # shellcheck source=cmake/wine-env.sh
 . "$(dirname "$0")/wine-env.sh"
@@ -180,12 +187,22 @@ ensure_prefix() {
   mv "$dir/manifest.tmp" "$manifest"
 }
 
+# Without a window manager Wine waits up to 2 s for every destroyed top-level window
+# (fixme:event:wait_for_withdrawn_state); windows it does not hand to a manager
+# skip the wait.
+unmanaged_windows() {
+  grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null && return
+  setsid -w "$QUILL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >/dev/null 2>&1 </dev/null || echo "wine-bench: could not set Managed=N" >&2
+}
+
 case "$action" in
   start)
     start_display
     export DISPLAY
     DISPLAY=$(cat "$dir/display")
     ensure_prefix
+    unmanaged_windows
     start_wine
     echo "wine-bench: display $DISPLAY, prefix $WINEPREFIX"
     ;;

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -297,7 +298,8 @@ const std::vector<ArchiveEntryInfo>& CContentArchive::GetEntries() const {
   return m_state ? m_state->entries : kNone;
 }
 
-std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe) {
+std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe,
+                                                 const std::atomic<bool>* stop) {
   if (m_state == nullptr || name == nullptr) return nullptr;
   // Readers name entries with either slash; the archive stores "/".
   char copy[kArchiveNameBufferSize];
@@ -320,16 +322,16 @@ std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe) {
     if (unzGoToFilePos64(m_state->handle, &m_state->positions[found->second]) != UNZ_OK)
       return nullptr;
   }
-  return ReadCurrent(probe);
+  return ReadCurrent(probe, stop);
 }
 
 std::unique_ptr<IFileData> CContentArchive::ReadEntry(size_t index) {
   if (m_state == nullptr || index >= m_state->positions.size()) return nullptr;
   if (unzGoToFilePos64(m_state->handle, &m_state->positions[index]) != UNZ_OK) return nullptr;
-  return ReadCurrent(false);
+  return ReadCurrent(false, nullptr);
 }
 
-std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe) {
+std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe, const std::atomic<bool>* stop) {
   // A probe neither decrypts nor inflates anything.
   if (probe) return std::make_unique<CFileData>();
   unzFile handle = m_state->handle;
@@ -354,12 +356,20 @@ std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe) {
     unzCloseCurrentFile(handle);
     return nullptr;
   }
-  // One call inflates straight into the block; anything short of the whole entry
-  // (a negative count is a library error) is a failed read.
-  const int count = unzReadCurrentFile(handle, data->GetBuffer(), static_cast<unsigned>(size));
-  if (count != size) {
-    unzCloseCurrentFile(handle);
-    return nullptr;
+  // Inflated straight into the block, a block of bytes at a time so that a reader
+  // that is told to stop does not wait for the whole entry; anything short of the
+  // whole entry (a count of 0 or less: its end or a library error) is a failed read.
+  for (int done = 0; done < size;) {
+    const int count =
+        stop != nullptr && stop->load()
+            ? 0
+            : unzReadCurrentFile(handle, data->GetBuffer() + done,
+                                 static_cast<unsigned>(std::min(size - done, kArchiveReadBlock)));
+    if (count <= 0) {
+      unzCloseCurrentFile(handle);
+      return nullptr;
+    }
+    done += count;
   }
   // The CRC of what was inflated is compared here.
   if (unzCloseCurrentFile(handle) != UNZ_OK) return nullptr;
@@ -373,12 +383,27 @@ CContentArchive& ProcessArchive() {
   return archive;
 }
 
-}  // namespace
-
-bool OpenContentArchive(const char* programPath) { return ProcessArchive().Open(programPath); }
-
-std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe) {
-  return ProcessArchive().Read(name, probe);
+// The library keeps one current entry per archive, so reads from the render thread,
+// the decode worker and the splash thread take turns here.
+std::mutex& ProcessArchiveLock() {
+  static std::mutex lock;
+  return lock;
 }
 
-void CloseContentArchive() { ProcessArchive().Close(); }
+}  // namespace
+
+bool OpenContentArchive(const char* programPath) {
+  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  return ProcessArchive().Open(programPath);
+}
+
+std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe,
+                                           const std::atomic<bool>* stop) {
+  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  return ProcessArchive().Read(name, probe, stop);
+}
+
+void CloseContentArchive() {
+  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  ProcessArchive().Close();
+}

@@ -2,6 +2,7 @@
 // the 8-byte trailer at the file's end and read one whole entry at a time.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,6 +25,8 @@ constexpr size_t kArchiveLookupNameLimit = 256;
 // An entry claiming more uncompressed bytes than this is refused before anything is
 // allocated: no content the engine shows comes near it.
 constexpr uint64_t kMaxArchiveEntrySize = uint64_t{256} << 20;
+// Bytes inflated between two looks at a reader's stop flag: a few milliseconds' work.
+constexpr int kArchiveReadBlock = 1 << 20;
 // Deflate cannot expand beyond about 1032:1, so a larger claim is a lie as well.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
@@ -73,8 +76,10 @@ class CContentArchive {
 
   // Reads the entry `name` whole, decrypted and inflated. Backslashes count as
   // slashes and ASCII letters match either case. With probe set, only checks that
-  // the entry exists and returns an empty block. Null on any failure.
-  std::unique_ptr<IFileData> Read(const char* name, bool probe);
+  // the entry exists and returns an empty block. Null on any failure, and when `stop`
+  // (checked between blocks of kArchiveReadBlock bytes) turns true.
+  std::unique_ptr<IFileData> Read(const char* name, bool probe,
+                                  const std::atomic<bool>* stop = nullptr);
 
   // Entries in central-directory order (those the library can reach).
   const std::vector<ArchiveEntryInfo>& GetEntries() const;
@@ -84,17 +89,21 @@ class CContentArchive {
  private:
   struct State;
 
-  std::unique_ptr<IFileData> ReadCurrent(bool probe);
+  std::unique_ptr<IFileData> ReadCurrent(bool probe, const std::atomic<bool>* stop);
 
   std::unique_ptr<State> m_state;  // null while closed
   Lookup m_lookup = Lookup::Index;
 };
 
+// The process-wide archive on the program's own file. These three may be called from
+// any thread; they take turns on one lock.
+//
 // Opens the process-wide archive on the program's own file.
 bool OpenContentArchive(const char* programPath);
 // Reads one entry of the process-wide archive (see CContentArchive::Read); null when
 // the archive is not open.
-std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe);
+std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe,
+                                           const std::atomic<bool>* stop = nullptr);
 // Closes the process-wide archive; the next OpenContentArchive starts afresh. The
 // program itself keeps its archive open until it exits; tests and tools that open
 // several files in one process use this.

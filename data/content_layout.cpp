@@ -17,6 +17,10 @@ std::string MusicFileName(int number) {
   return name;
 }
 
+std::string SettingsKeyName(const std::string& company, const std::string& title) {
+  return "Software\\" + company + "\\" + title;
+}
+
 const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,
                            const char* fallback) {
   IXmlNode* ini = document.FindElement(document.GetRoot(), kConfigRootElement);

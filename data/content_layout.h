@@ -32,6 +32,19 @@ constexpr char kConfigSection[] = "Screensaver";
 // Value of an element the document does not have.
 constexpr char kMissingConfigValue[] = "***";
 
+// The bitmap font: its description (required) and its texture.
+constexpr char kFontDescriptionName[] = "fonts/basic.font";
+constexpr char kFontTextureName[] = "textures/font.tga";
+// Loaded at start beside the font texture; nothing draws with it.
+constexpr char kDefaultTextureName[] = "textures/default.jpg";
+// The splash preview's pictures, in the order they are shown.
+constexpr int kSplashCount = 4;
+constexpr const char* kSplashFileNames[kSplashCount] = {"splash/splash1.bmp", "splash/splash2.bmp",
+                                                        "splash/splash3.bmp", "splash/splash4.bmp"};
+
+// The product's settings key below HKEY_CURRENT_USER: "Software\<company>\<title>".
+std::string SettingsKeyName(const std::string& company, const std::string& title);
+
 // The text of <ini>/<section>/<key>, each found depth-first from the one before;
 // fallback when any of the three is missing.
 const char* GetConfigValue(IXmlDocument& document, const char* section, const char* key,

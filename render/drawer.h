@@ -18,8 +18,10 @@
 #include "render/bitmap_font.h"
 #include "render/com_ptr.h"
 #include "render/d3d8_library.h"
+#include "render/decode_worker.h"
 #include "render/dynamic_index_buffer.h"
 #include "render/dynamic_vertex_buffer.h"
+#include "render/image_decoder.h"
 #include "render/image_source.h"
 #include "render/overlay_text.h"
 #include "render/picture_placement.h"
@@ -82,6 +84,11 @@ class CDrawer : public CDrawerBase, private IImageSource {
   // 1024 x 1024 for a device that cannot take it at its size; null when the image
   // cannot be loaded.
   std::unique_ptr<SlidePicture> LoadPicture(const char* name);
+  // A new texture of a slideshow image (the caller owns the reference), with a
+  // retry at 1024 x 1024 for a device that cannot take it at its own size. Unless
+  // screenSized is false, no side is larger than the back buffer's (rounded up to a
+  // power of two on devices that need it).
+  IDirect3DTexture8* LoadImageTexture(const char* name, bool screenSized = true);
 
   // Draws text with its top-left corner at (x, y) in screen units, one textured
   // quad a character. Render states are the caller's.
@@ -107,6 +114,7 @@ class CDrawer : public CDrawerBase, private IImageSource {
   // For tests: the device's state and the loaded content.
   bool IsDeviceLost() const { return m_deviceLost; }
   int GetImageCount() const { return m_slideshow.GetImageCount(); }
+  const CSlideshow& GetSlideshow() const { return m_slideshow; }
   size_t GetCachedTextureCount() const { return m_cacheNames.size(); }
   const D3DPRESENT_PARAMETERS& GetPresentParameters() const { return m_present; }
   // For tests: the gamma ramp Init applied, empty when Brightness is 100.
@@ -118,10 +126,16 @@ class CDrawer : public CDrawerBase, private IImageSource {
   }
 
  private:
-  // IImageSource over the archive and the texture loader, for the slideshow.
+  // IImageSource over the archive and the texture loader, for the slideshow; the
+  // next picture is decoded by the worker and only made a texture here.
   bool HasImage(int number) override;
   ImageHandle LoadImage(int number) override;
   void ReleaseImage(ImageHandle image) override;
+  bool BeginImage(int number) override;
+  bool TakeImage(ImageHandle* image) override;
+  void CancelImage() override;
+  // Hands the image BeginImage chose to the worker; called when a frame is done.
+  void StartDecode();
 
   bool CreateDevice(HWND window, bool fullScreen, HMONITOR monitor);
   RandomState* OwnRandom() { return m_hasOwnRandom ? &m_ownRandom : nullptr; }
@@ -133,13 +147,19 @@ class CDrawer : public CDrawerBase, private IImageSource {
   void SetFixedStates();
   // Polls a lost device, or resets a resized one; true once it is usable again.
   bool Recover();
-  // width and height 0 take the picture's own size. With pictureWidth and
-  // pictureHeight (a slideshow picture) it is decoded for its place on the screen and
-  // they receive the picture's own size.
-  IDirect3DTexture8* CreateTextureFromFile(const char* name, unsigned mipLevels, D3DFORMAT format,
-                                           int width, int height, int* pictureWidth = nullptr,
-                                           int* pictureHeight = nullptr);
-  void ReadScreenSize();
+  // What to ask the decoder for, from the device's caps (and the back buffer's size
+  // and the fit mode when screenSized).
+  ImageRequest MakeRequest(unsigned mipLevels, int width, int height, bool screenSized) const;
+  // Reads and decodes an archive file; false when it is missing or undecodable.
+  bool DecodeFile(const char* name, const ImageRequest& request, DecodedImage& image);
+  IDirect3DTexture8* CreateTextureFromFile(const char* name, const ImageRequest& request,
+                                           D3DFORMAT format);
+  IDirect3DTexture8* CreateTexture(const DecodedImage& image, D3DFORMAT format);
+  // A slideshow picture from its decoded levels (given the black edge that fit needs
+  // where the device has no border colour), retried at 1024 x 1024 from file `name`
+  // when the device cannot take the texture; null when neither works.
+  std::unique_ptr<SlidePicture> MakePicture(DecodedImage& image, const char* name);
+  void ReadBackBufferSize();
 
   void SetTransforms();
   bool FillGrid(const float* mask);
@@ -169,6 +189,8 @@ class CDrawer : public CDrawerBase, private IImageSource {
   CCom<IDirect3DSurface8> m_savedRenderTarget;
   CCom<IDirect3DSurface8> m_savedDepthStencil;
   D3DCAPS8 m_caps{};
+  int m_backBufferWidth = 0;          // pixels of the device's back buffer
+  int m_backBufferHeight = 0;         // pixels
   D3DPRESENT_PARAMETERS m_present{};  // kept for Reset after a lost device
   std::unique_ptr<CDynamicVertexBuffer> m_vertexBuffer;
   std::unique_ptr<CDynamicIndexBuffer> m_indexBuffer;
@@ -181,11 +203,13 @@ class CDrawer : public CDrawerBase, private IImageSource {
   CBitmapFont m_font;
   std::unique_ptr<CTransition> m_transition;
   CSlideshow m_slideshow;
-  int m_textureStages = 1;  // usable texture stages, at least 1
+  // Declared after the slideshow so that it stops before the pictures go.
+  CDecodeWorker m_worker;
+  int m_pendingNumber = -1;      // image the worker prepares for the slideshow
+  bool m_decodeWaiting = false;  // m_pendingNumber is not yet handed to the worker
+  int m_textureStages = 1;       // usable texture stages, at least 1
   FitMode m_fit = kDefaultFit;
-  bool m_borderAddressing = false;  // the device paints outside a texture in a border colour
-  int m_screenWidth = 0;            // back buffer, pixels
-  int m_screenHeight = 0;
+  bool m_borderAddressing = false;      // the device paints outside a texture in a border colour
   UINT m_adapter = D3DADAPTER_DEFAULT;  // the adapter of the window's monitor
   bool m_primaryScreen = true;          // full screen or test window: owns the brightness
   bool m_hasOwnRandom = false;          // m_ownRandom replaces the thread's generator

@@ -12,6 +12,7 @@
 #include "base/product_info.h"
 #include "base/settings.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "render/gamma_ramp.h"
 #include "render/grid_mesh.h"
 #include "render/image_decoder.h"
@@ -91,24 +92,54 @@ D3DMATRIX ToD3D(const Matrix4& matrix) {
   return result;
 }
 
+// Copies rows of `source` to `destination` whose rows are `pitch` bytes apart.
+void CopyLevel(const MipLevel& source, BYTE* destination, INT pitch) {
+  const size_t rowBytes = static_cast<size_t>(source.width) * sizeof(uint32_t);
+  for (int y = 0; y < source.height; ++y)
+    std::memcpy(destination + static_cast<size_t>(y) * pitch,
+                source.pixels.data() + static_cast<size_t>(y) * source.width, rowBytes);
+}
+
 // Copies a decoded mip chain into a new managed texture of format; null on failure.
+// Every lock waits for Wine's command thread to finish what it is drawing, so the
+// levels are written side by side into one system-memory surface under a single lock
+// (level 0 on the left, the others stacked on its right) and copied into the texture
+// by queued CopyRects, instead of one lock for each level.
 IDirect3DTexture8* UploadTexture(IDirect3DDevice8* device, const DecodedImage& image,
                                  D3DFORMAT format) {
-  const MipLevel& top = image.levels.front();
+  const std::vector<MipLevel>& levels = image.levels;
+  const MipLevel& top = levels.front();
   CCom<IDirect3DTexture8> texture;
-  if (FAILED(device->CreateTexture(top.width, top.height, static_cast<UINT>(image.levels.size()), 0,
+  if (FAILED(device->CreateTexture(top.width, top.height, static_cast<UINT>(levels.size()), 0,
                                    format, D3DPOOL_MANAGED, &texture)))
     return nullptr;
-  for (size_t level = 0; level < image.levels.size(); ++level) {
-    const MipLevel& source = image.levels[level];
-    D3DLOCKED_RECT locked{};
-    if (FAILED(texture->LockRect(static_cast<UINT>(level), &locked, nullptr, 0))) return nullptr;
-    const size_t rowBytes = static_cast<size_t>(source.width) * sizeof(uint32_t);
-    auto* destination = static_cast<BYTE*>(locked.pBits);
-    for (int y = 0; y < source.height; ++y)
-      std::memcpy(destination + static_cast<size_t>(y) * locked.Pitch,
-                  source.pixels.data() + static_cast<size_t>(y) * source.width, rowBytes);
-    texture->UnlockRect(static_cast<UINT>(level));
+  std::vector<RECT> places(levels.size());
+  places[0] = {0, 0, top.width, top.height};
+  LONG stackedHeight = 0;
+  for (size_t level = 1; level < levels.size(); ++level) {
+    places[level] = {top.width, stackedHeight, top.width + levels[level].width,
+                     stackedHeight + levels[level].height};
+    stackedHeight += levels[level].height;
+  }
+  const UINT stageWidth = top.width + (levels.size() > 1 ? levels[1].width : 0);
+  const UINT stageHeight = std::max<UINT>(top.height, static_cast<UINT>(stackedHeight));
+  CCom<IDirect3DSurface8> stage;
+  if (FAILED(device->CreateImageSurface(stageWidth, stageHeight, format, &stage))) return nullptr;
+  D3DLOCKED_RECT locked{};
+  if (FAILED(stage->LockRect(&locked, nullptr, 0))) return nullptr;
+  auto* bits = static_cast<BYTE*>(locked.pBits);
+  for (size_t level = 0; level < levels.size(); ++level)
+    CopyLevel(levels[level],
+              bits + static_cast<size_t>(places[level].top) * locked.Pitch +
+                  static_cast<size_t>(places[level].left) * sizeof(uint32_t),
+              locked.Pitch);
+  stage->UnlockRect();
+  for (size_t level = 0; level < levels.size(); ++level) {
+    CCom<IDirect3DSurface8> surface;
+    const POINT origin{0, 0};
+    if (FAILED(texture->GetSurfaceLevel(static_cast<UINT>(level), &surface)) ||
+        FAILED(device->CopyRects(stage.Get(), &places[level], 1, surface.Get(), &origin)))
+      return nullptr;
   }
   IDirect3DTexture8* result = texture.Get();
   result->AddRef();
@@ -135,9 +166,9 @@ bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
   if (!CreateDeviceResources()) return false;
 
   // Neither texture is required: without the font's texture the text is untextured.
-  m_fontTexture = LoadTexture("textures/font.tga", 0, D3DFMT_UNKNOWN);
-  m_defaultTexture = LoadTexture("textures/default.jpg", 0, D3DFMT_UNKNOWN);
-  if (!m_font.Load("fonts/basic.font")) return false;
+  m_fontTexture = LoadTexture(kFontTextureName, 0, D3DFMT_UNKNOWN);
+  m_defaultTexture = LoadTexture(kDefaultTextureName, 0, D3DFMT_UNKNOWN);
+  if (!m_font.Load(kFontDescriptionName)) return false;
   m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
 
   CRandomScope random(OwnRandom());
@@ -202,18 +233,20 @@ bool CDrawer::CreateDevice(HWND window, bool fullScreen, HMONITOR monitor) {
   const DWORD stages = std::min(m_caps.MaxTextureBlendStages, m_caps.MaxSimultaneousTextures);
   m_textureStages = stages < 1 ? 1 : static_cast<int>(stages);
   m_borderAddressing = (m_caps.TextureAddressCaps & D3DPTADDRESSCAPS_BORDER) != 0;
-  ReadScreenSize();
+  ReadBackBufferSize();
   return true;
 }
 
-void CDrawer::ReadScreenSize() {
-  CCom<IDirect3DSurface8> backBuffer;
-  D3DSURFACE_DESC description{};
-  if (FAILED(m_device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) ||
-      FAILED(backBuffer->GetDesc(&description)))
+// Slideshow pictures are decoded and placed for this size; a windowed device's size
+// comes from the client area, so it is read back rather than taken from m_present.
+void CDrawer::ReadBackBufferSize() {
+  CCom<IDirect3DSurface8> back;
+  D3DSURFACE_DESC desc{};
+  if (FAILED(m_device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) ||
+      FAILED(back->GetDesc(&desc)))
     return;
-  m_screenWidth = static_cast<int>(description.Width);
-  m_screenHeight = static_cast<int>(description.Height);
+  m_backBufferWidth = static_cast<int>(desc.Width);
+  m_backBufferHeight = static_cast<int>(desc.Height);
 }
 
 void CDrawer::ApplyBrightness() {
@@ -295,7 +328,7 @@ bool CDrawer::Recover() {
     }
     ApplyBrightness();
     // The placement follows the new size; pictures already made keep their decode.
-    ReadScreenSize();
+    ReadBackBufferSize();
   }
   m_deviceLost = m_sizeChanged = false;
   return true;
@@ -312,59 +345,85 @@ IDirect3DTexture8* CDrawer::LoadTexture(const char* name, unsigned mipLevels, D3
       return m_cacheTextures[i].Get();
   }
   // Failures are not cached, so a later call tries again.
-  IDirect3DTexture8* texture = CreateTextureFromFile(name, mipLevels, format, 0, 0);
+  IDirect3DTexture8* texture =
+      CreateTextureFromFile(name, MakeRequest(mipLevels, 0, 0, false), format);
   if (texture == nullptr) return nullptr;
   m_cacheNames.emplace_back(name);
   m_cacheTextures.emplace_back(texture);
   return texture;
 }
 
-std::unique_ptr<SlidePicture> CDrawer::LoadPicture(const char* name) {
+IDirect3DTexture8* CDrawer::LoadImageTexture(const char* name, bool screenSized) {
   if (!m_device) return nullptr;
+  IDirect3DTexture8* texture =
+      CreateTextureFromFile(name, MakeRequest(0, 0, 0, screenSized), D3DFMT_UNKNOWN);
+  if (texture == nullptr)
+    texture = CreateTextureFromFile(
+        name, MakeRequest(0, kFallbackImageSide, kFallbackImageSide, false), D3DFMT_UNKNOWN);
+  return texture;
+}
+
+ImageRequest CDrawer::MakeRequest(unsigned mipLevels, int width, int height,
+                                  bool screenSized) const {
+  ImageRequest request;
+  request.width = width;
+  request.height = height;
+  request.mipLevels = static_cast<int>(mipLevels);
+  if (screenSized) {
+    request.screenWidth = m_backBufferWidth;
+    request.screenHeight = m_backBufferHeight;
+    request.fit = m_fit;
+  }
+  // Power-of-two sides only where the device needs them: stretching a 1920 x 1080
+  // photo to 2048 x 2048 costs time and memory for nothing elsewhere.
+  request.powerOfTwo = (m_caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0;
+  const DWORD maxSide = std::min(m_caps.MaxTextureWidth, m_caps.MaxTextureHeight);
+  request.maxSize = maxSide > 0 ? static_cast<int>(std::min<DWORD>(maxSide, kMaxImageSide)) : 0;
+  return request;
+}
+
+bool CDrawer::DecodeFile(const char* name, const ImageRequest& request, DecodedImage& image) {
+  // The archive's copy lives only until the pixels are decoded.
+  std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
+  return file && DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image);
+}
+
+IDirect3DTexture8* CDrawer::CreateTextureFromFile(const char* name, const ImageRequest& request,
+                                                  D3DFORMAT format) {
+  DecodedImage image;
+  if (!DecodeFile(name, request, image)) return nullptr;
+  return CreateTexture(image, format);
+}
+
+std::unique_ptr<SlidePicture> CDrawer::LoadPicture(const char* name) {
+  DecodedImage image;
+  if (!m_device || !DecodeFile(name, MakeRequest(0, 0, 0, true), image)) return nullptr;
+  return MakePicture(image, name);
+}
+
+std::unique_ptr<SlidePicture> CDrawer::MakePicture(DecodedImage& image, const char* name) {
   auto picture = std::make_unique<SlidePicture>();
-  picture->texture = CCom<IDirect3DTexture8>(
-      CreateTextureFromFile(name, 0, D3DFMT_UNKNOWN, 0, 0, &picture->width, &picture->height));
-  if (!picture->texture)
-    picture->texture = CCom<IDirect3DTexture8>(
-        CreateTextureFromFile(name, 0, D3DFMT_UNKNOWN, kFallbackImageSide, kFallbackImageSide,
-                              &picture->width, &picture->height));
+  picture->width = image.sourceWidth;
+  picture->height = image.sourceHeight;
+  const TextureRect rect =
+      PlacePicture(picture->width, picture->height, m_backBufferWidth, m_backBufferHeight, m_fit);
+  const bool blackEdge = m_fit == FitMode::Fit && !m_borderAddressing;
+  if (blackEdge) PaintBlackEdge(image, rect);
+  picture->texture = CCom<IDirect3DTexture8>(CreateTexture(image, D3DFMT_UNKNOWN));
+  // A device that cannot take the texture gets the picture at 1024 x 1024, decoded
+  // again here: a rare path that is not worth a second kind of job.
+  DecodedImage small;
+  if (!picture->texture &&
+      DecodeFile(name, MakeRequest(0, kFallbackImageSide, kFallbackImageSide, false), small)) {
+    if (blackEdge) PaintBlackEdge(small, rect);
+    picture->texture = CCom<IDirect3DTexture8>(CreateTexture(small, D3DFMT_UNKNOWN));
+  }
   if (!picture->texture) return nullptr;
   return picture;
 }
 
-IDirect3DTexture8* CDrawer::CreateTextureFromFile(const char* name, unsigned mipLevels,
-                                                  D3DFORMAT format, int width, int height,
-                                                  int* pictureWidth, int* pictureHeight) {
-  DecodedImage image;
-  {
-    // The archive's copy lives only until the pixels are decoded.
-    std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
-    if (!file) return nullptr;
-    ImageRequest request;
-    request.width = width;
-    request.height = height;
-    if (pictureWidth != nullptr) {
-      // A slideshow picture: decoded for its place on this screen.
-      request.screenWidth = m_screenWidth;
-      request.screenHeight = m_screenHeight;
-      request.fit = m_fit;
-    }
-    request.mipLevels = static_cast<int>(mipLevels);
-    // Power-of-two sides only where the device needs them: stretching a 1920 x 1080
-    // photo to 2048 x 2048 costs time and memory for nothing elsewhere.
-    request.powerOfTwo = (m_caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0;
-    const DWORD maxSide = std::min(m_caps.MaxTextureWidth, m_caps.MaxTextureHeight);
-    request.maxSize = maxSide > 0 ? static_cast<int>(std::min<DWORD>(maxSide, kMaxImageSide)) : 0;
-    if (!DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image))
-      return nullptr;
-  }
-  if (pictureWidth != nullptr) {
-    *pictureWidth = image.sourceWidth;
-    *pictureHeight = image.sourceHeight;
-    if (m_fit == FitMode::Fit && !m_borderAddressing)
-      PaintBlackEdge(image, PlacePicture(image.sourceWidth, image.sourceHeight, m_screenWidth,
-                                         m_screenHeight, m_fit));
-  }
+IDirect3DTexture8* CDrawer::CreateTexture(const DecodedImage& image, D3DFORMAT format) {
+  if (image.levels.empty()) return nullptr;
   if (format == D3DFMT_UNKNOWN) format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   // The decoder gives 32-bit pixels only.
   if (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) return nullptr;
@@ -380,6 +439,36 @@ ImageHandle CDrawer::LoadImage(int number) {
 }
 
 void CDrawer::ReleaseImage(ImageHandle image) { delete static_cast<SlidePicture*>(image); }
+
+bool CDrawer::BeginImage(int number) {
+  if (!m_device || m_released) return false;
+  // Handed to the worker once this frame is presented (StartDecode), so that the
+  // frame that starts a cycle does not share the processor with the decode.
+  m_pendingNumber = number;
+  m_decodeWaiting = true;
+  return true;
+}
+
+void CDrawer::StartDecode() {
+  if (!m_decodeWaiting) return;
+  m_decodeWaiting = false;
+  m_worker.Begin(ImageFileName(m_pendingNumber), MakeRequest(0, 0, 0, true));
+}
+
+bool CDrawer::TakeImage(ImageHandle* image) {
+  DecodedImage decoded;
+  if (!m_worker.Take(decoded)) return false;
+  // A picture that failed to decode costs its cycle's transition, with no message.
+  *image = nullptr;
+  if (decoded.levels.empty() || !m_device) return true;
+  *image = MakePicture(decoded, ImageFileName(m_pendingNumber).c_str()).release();
+  return true;
+}
+
+void CDrawer::CancelImage() {
+  m_decodeWaiting = false;
+  m_worker.Cancel();
+}
 
 // ---------------------------------------------------------------------------------
 // Frames.
@@ -401,10 +490,10 @@ void CDrawer::Frame() {
   const auto* next = static_cast<const SlidePicture*>(m_slideshow.GetNextImage());
   if (!DrawScene(current, next, mask)) {
     if (m_device->TestCooperativeLevel() != D3D_OK) m_deviceLost = true;
-    return;
-  }
-  if (m_device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST)
+  } else if (m_device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) {
     m_deviceLost = true;
+  }
+  StartDecode();
 }
 
 bool CDrawer::DrawScene(const SlidePicture* current, const SlidePicture* next, const float* mask) {
@@ -521,7 +610,7 @@ void CDrawer::BindPicture(DWORD stage, const SlidePicture* picture) {
     return;
   }
   const TextureRect rect =
-      PlacePicture(picture->width, picture->height, m_screenWidth, m_screenHeight, m_fit);
+      PlacePicture(picture->width, picture->height, m_backBufferWidth, m_backBufferHeight, m_fit);
   // Fit shows black beyond the picture: the border colour where the device has one,
   // else the black edge its texels were given at load, continued by clamping. Only
   // the axis with bars takes the border, so the other keeps its edge texels whole.
@@ -599,6 +688,8 @@ void CDrawer::OutText(float x, float y, float size, float height, uint32_t colou
 void CDrawer::Shutdown() {
   if (m_released) return;
   m_released = true;
+  // First, so that a decode in progress gives up now rather than finishing.
+  m_worker.Stop();
   m_fontTexture = nullptr;
   m_defaultTexture = nullptr;
   if (m_device) {

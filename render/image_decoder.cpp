@@ -61,7 +61,9 @@ int RoundDownToPowerOfTwo(int value) {
   return power;
 }
 
-int ChooseSide(int imageSide, int asked, const ImageRequest& request) {
+int ChooseSide(int imageSide, int asked, int screenSide, const ImageRequest& request) {
+  // A picture bigger than the screen shows no more detail than one of its size.
+  if (asked <= 0 && screenSide > 0) imageSide = std::min(imageSide, screenSide);
   int side = asked > 0 ? std::min(asked, kMaxImageSide) : imageSide;
   int limit = request.maxSize > 0 ? std::min(request.maxSize, kMaxImageSide) : kMaxImageSide;
   if (request.powerOfTwo) {
@@ -85,9 +87,14 @@ void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& reques
       imageWidth = placedWidth;
       imageHeight = placedHeight;
     }
+    // Already sized for the screen: a cap of each side by the screen's would squeeze
+    // the shape that the placement relies on.
+    width = ChooseSide(imageWidth, request.width, 0, request);
+    height = ChooseSide(imageHeight, request.height, 0, request);
+    return;
   }
-  width = ChooseSide(imageWidth, request.width, request);
-  height = ChooseSide(imageHeight, request.height, request);
+  width = ChooseSide(imageWidth, request.width, request.screenWidth, request);
+  height = ChooseSide(imageHeight, request.height, request.screenHeight, request);
 }
 
 bool ReadImageInfo(const void* data, size_t size, ImageInfo& info) {
@@ -119,7 +126,7 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
       if (JpegScaledSize(info.width, scale) == width &&
           JpegScaledSize(info.height, scale) == height) {
         if (request.mipLevels == 1 || (width == 1 && height == 1)) {
-          if (!DecodeJpeg(data, size, scale, top)) return false;
+          if (!DecodeJpeg(data, size, scale, top, nullptr, request.stop)) return false;
         } else {
           image.levels.resize(2);
           MipLevel& next = image.levels[1];
@@ -127,14 +134,16 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
           next.height = std::max(1, height / 2);
           next.pixels.resize(static_cast<size_t>(next.width) * next.height);
           CLevelOneBuilder builder(top, next);
-          if (!DecodeJpeg(data, size, scale, top, &builder) || !builder.IsComplete()) return false;
+          if (!DecodeJpeg(data, size, scale, top, &builder, request.stop) || !builder.IsComplete())
+            return false;
         }
       } else {
         // The decoded rows go through the scaler as they come: the image at its
         // decoded size is never stored.
         CImageScaler scaler(JpegScaledSize(info.width, scale), JpegScaledSize(info.height, scale),
                             width, height, top);
-        if (!DecodeJpegRows(data, size, scale, scaler) || !scaler.IsComplete()) return false;
+        if (!DecodeJpegRows(data, size, scale, scaler, request.stop) || !scaler.IsComplete())
+          return false;
       }
     } else {
       MipLevel decoded;
@@ -145,6 +154,7 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
         ScaleImage(decoded, width, height, top);
       }
     }
+    if (request.stop && request.stop->load()) return false;
     BuildMipChain(image.levels, request.mipLevels);
     out = std::move(image);
     return true;

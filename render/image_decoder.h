@@ -8,6 +8,7 @@
 //   ImageRequest small;  small.width = 1024;  small.height = 1024;
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
@@ -15,10 +16,11 @@
 #include "render/image_types.h"
 
 // The texture wanted. The size is settled in this order: each side 0 takes the
-// image's own (under fill and fit, scaled to what the screen shows of it where that is
-// smaller); powerOfTwo rounds each side up to a power of two; each side is then
-// capped at maxSize (at the largest power of two not above it when powerOfTwo is
-// set). Sides are scaled independently: the aspect ratio is not kept.
+// image's own, reduced to the screen's side where one is given (under fill and fit
+// scaled as a whole to what the screen shows of it, where that is smaller); powerOfTwo
+// rounds each side up to a power of two; each side is then capped at maxSize (at the
+// largest power of two not above it when powerOfTwo is set). Otherwise sides are
+// scaled independently: the aspect ratio is not kept.
 struct ImageRequest {
   int width = 0;                   // pixels; 0: the image's own width
   int height = 0;                  // pixels; 0: the image's own height
@@ -28,6 +30,8 @@ struct ImageRequest {
   int maxSize = kMaxImageSide;     // largest side the device takes; 0: kMaxImageSide
   int mipLevels = 0;               // levels to make: 0 for a full chain down to 1 × 1, 1 for none
   FitMode fit = FitMode::Stretch;  // how the picture will meet the screen
+  // When given, decoding gives up (returning false) soon after it turns true.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 struct DecodedImage {

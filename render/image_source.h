@@ -1,5 +1,6 @@
 // Where the slideshow's pictures come from. The renderer implements it over the
-// content archive and the image decoder; tests implement it with a recorder.
+// content archive, the image decoder and its decode worker; tests implement it with a
+// recorder.
 #pragma once
 
 #include "data/content_layout.h"
@@ -19,6 +20,18 @@ class IImageSource {
   // through ReleaseImage. Null when the image is missing or cannot be decoded.
   virtual ImageHandle LoadImage(int number) = 0;
 
-  // Gives back a picture returned by LoadImage. Never called with null.
+  // Gives back a picture returned by LoadImage or TakeImage. Never called with null.
   virtual void ReleaseImage(ImageHandle image) = 0;
+
+  // Starts preparing image `number` off the caller's thread, for TakeImage. False when
+  // this source prepares nothing ahead; the caller then uses LoadImage.
+  virtual bool BeginImage(int /*number*/) { return false; }
+  // The image begun last, once ready: true with *image the new picture (null when it
+  // cannot be decoded); false while it is still being prepared. Never blocks.
+  virtual bool TakeImage(ImageHandle* image) {
+    *image = nullptr;
+    return true;
+  }
+  // Drops the image begun last, ready or not.
+  virtual void CancelImage() {}
 };

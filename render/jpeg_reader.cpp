@@ -27,6 +27,7 @@ constexpr int kRowsPerCall = 4;
 struct ErrorManager {
   jpeg_error_mgr pub;  // first, so libjpeg's pointer to it is a pointer to us
   std::jmp_buf jump;
+  const std::atomic<bool>* stop;  // the caller's request to give up; may be null
 };
 
 [[noreturn]] void OnError(j_common_ptr cinfo) {
@@ -45,7 +46,11 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 void OnOutputMessage(j_common_ptr) {}
 
+// libjpeg calls this for every iMCU row it reads and every batch of rows it writes,
+// so a request to stop is seen within a millisecond or so.
 void OnProgress(j_common_ptr cinfo) {
+  const std::atomic<bool>* stop = reinterpret_cast<ErrorManager*>(cinfo->err)->stop;
+  if (stop && stop->load(std::memory_order_relaxed)) OnError(cinfo);
   if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans) OnError(cinfo);
 }
 
@@ -58,6 +63,7 @@ struct Destination {
   uint32_t* rows = nullptr;  // kRowsPerCall rows of `width` pixels
   JDIMENSION width = 0;      // output size the sink expects
   JDIMENSION height = 0;
+  const std::atomic<bool>* stop = nullptr;  // see DecodeJpeg
 };
 
 // Runs libjpeg over the data: the header only when `to` is null, else the whole
@@ -72,6 +78,7 @@ bool RunDecoder(const unsigned char* data, size_t size, int scale, ImageInfo* in
   // Zeroed first so that destroying after an early error sees no memory manager.
   std::memset(&cinfo, 0, sizeof(cinfo));
   std::memset(&progress, 0, sizeof(progress));
+  err.stop = to ? to->stop : nullptr;
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnError;
   err.pub.emit_message = OnMessage;
@@ -169,12 +176,14 @@ int ChooseJpegScale(int width, int height, int minWidth, int minHeight) {
   return 1;
 }
 
-bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out, IRowSink* written) {
+bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out, IRowSink* written,
+                const std::atomic<bool>* stop) {
   out = MipLevel{};
   if (scale != 1 && scale != 2 && scale != 4 && scale != 8) return false;
   Destination to;
   to.level = &out;
   to.written = written;
+  to.stop = stop;
   if (!RunDecoder(static_cast<const unsigned char*>(data), size, scale, nullptr, &to)) {
     out = MipLevel{};
     return false;
@@ -184,12 +193,14 @@ bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out, IRowSin
 
 int JpegScaledSize(int size, int scale) { return (size + scale - 1) / scale; }
 
-bool DecodeJpegRows(const void* data, size_t size, int scale, IRowSink& sink) {
+bool DecodeJpegRows(const void* data, size_t size, int scale, IRowSink& sink,
+                    const std::atomic<bool>* stop) {
   if (scale != 1 && scale != 2 && scale != 4 && scale != 8) return false;
   ImageInfo info;
   if (!ReadJpegInfo(data, size, info)) return false;
   Destination to;
   to.sink = &sink;
+  to.stop = stop;
   to.width = static_cast<JDIMENSION>(JpegScaledSize(info.width, scale));
   to.height = static_cast<JDIMENSION>(JpegScaledSize(info.height, scale));
   PixelBuffer rows(static_cast<size_t>(kRowsPerCall) * to.width);

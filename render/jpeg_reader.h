@@ -2,6 +2,7 @@
 // before any allocation, a memory ceiling, a scan limit, and no partial results.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include "render/image_types.h"
@@ -28,10 +29,13 @@ int ChooseJpegScale(int width, int height, int minWidth, int minHeight);
 // file), past kMaxJpegScans scans, or outside the decoding limits. Other corrupt
 // entropy data, which libjpeg only warns about, decodes to whatever it yields.
 // `written`, when given, is told of each group of rows as soon as they are in `out`.
+// `stop`, when given, is checked between groups of rows (and of coefficients while a
+// progressive file is read): once it is true the decode ends with false.
 bool DecodeJpeg(const void* data, size_t size, int scale, MipLevel& out,
-                IRowSink* written = nullptr);
+                IRowSink* written = nullptr, const std::atomic<bool>* stop = nullptr);
 
 // Decodes like DecodeJpeg but hands the rows (JpegScaledSize of the image's sides)
 // to `sink` a few at a time instead of keeping the image, as a scaler wants them.
 // On false the sink may have had some rows. May throw std::bad_alloc.
-bool DecodeJpegRows(const void* data, size_t size, int scale, IRowSink& sink);
+bool DecodeJpegRows(const void* data, size_t size, int scale, IRowSink& sink,
+                    const std::atomic<bool>* stop = nullptr);

@@ -27,6 +27,18 @@ void CSlideshow::SetTimes(double keepSeconds, double transitionSeconds) {
 }
 
 float CSlideshow::Step(double now) {
+  if (m_nextPending && (now >= m_cycleStart + m_keepSeconds || now > m_cycleEnd)) {
+    if (m_images.TakeImage(&m_next)) {
+      m_nextPending = false;
+    } else {
+      // Late: the keep part lasts until the picture is ready and the cycle's end
+      // moves on by the same wait. The frame is drawn, never held up.
+      m_cycleStart = now - m_keepSeconds;
+      m_cycleEnd = m_cycleStart + m_keepSeconds + m_transitionSeconds;
+      return 0.0f;
+    }
+  }
+
   if (m_cycleStart < 0 || m_cycleEnd < 0 || now > m_cycleEnd) {
     m_cycleEnd = m_keepSeconds + m_transitionSeconds + now;
     m_cycleStart = now;
@@ -37,7 +49,7 @@ float CSlideshow::Step(double now) {
     // Null here on the first cycle, or when the last next image failed to load: a
     // further image is loaded at once so one bad file costs one transition only.
     if (m_current == nullptr) m_current = LoadNextImage();
-    m_next = LoadNextImage();
+    BeginNextImage();
   }
 
   // A transition time of 0 gives -inf, NaN or +inf here; the clamp turns them into
@@ -49,21 +61,39 @@ float CSlideshow::Step(double now) {
 }
 
 void CSlideshow::ReleaseImages() {
+  if (m_nextPending) m_images.CancelImage();
+  m_nextPending = false;
   if (m_current != nullptr) m_images.ReleaseImage(m_current);
   if (m_next != nullptr) m_images.ReleaseImage(m_next);
   m_current = nullptr;
   m_next = nullptr;
 }
 
-ImageHandle CSlideshow::LoadNextImage() {
+int CSlideshow::TakeNextNumber() {
   // Without images there is nothing to load; the screen stays black under the
   // overlays instead of the position arithmetic dividing by zero.
-  if (m_imageCount <= 0) return nullptr;
-  ImageHandle image = m_images.LoadImage(m_order[m_orderPosition]);
+  if (m_imageCount <= 0) return -1;
+  const int number = m_order[m_orderPosition];
   const int oldPosition = m_orderPosition;
   m_orderPosition = (m_orderPosition + 1) % m_imageCount;
   if (m_orderPosition < oldPosition) Shuffle();  // a full pass is complete
-  return image;
+  return number;
+}
+
+ImageHandle CSlideshow::LoadNextImage() {
+  const int number = TakeNextNumber();
+  return number < 0 ? nullptr : m_images.LoadImage(number);
+}
+
+void CSlideshow::BeginNextImage() {
+  // The number is taken (and the order reshuffled) now, on this thread, whether the
+  // picture is decoded now or ahead: the random draws keep their order either way.
+  const int number = TakeNextNumber();
+  if (number < 0) return;
+  if (m_images.BeginImage(number))
+    m_nextPending = true;
+  else
+    m_next = m_images.LoadImage(number);
 }
 
 void CSlideshow::Shuffle() {

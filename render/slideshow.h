@@ -27,13 +27,17 @@ class CSlideshow {
   void SetTimes(double keepSeconds, double transitionSeconds);
 
   // One frame at application time `now`: starts a new cycle when the running one has
-  // ended (or none has begun), then returns the transition progress in 0 .. 1.
+  // ended (or none has begun), then returns the transition progress in 0 .. 1. The
+  // next picture is asked of the source ahead (BeginImage) where it can; if it is not
+  // ready when its transition should begin, the current picture stands on (progress 0)
+  // and the cycle moves on by the wait, so the transition keeps its full length.
   float Step(double now);
 
   // Gives back both pictures (the renderer's shutdown). Safe to call repeatedly.
   void ReleaseImages();
 
-  // The picture underneath and the one blended in on top; either may be null.
+  // The picture underneath and the one blended in on top; either may be null (the
+  // next one also while it is still being prepared).
   ImageHandle GetCurrentImage() const { return m_current; }
   ImageHandle GetNextImage() const { return m_next; }
 
@@ -42,11 +46,17 @@ class CSlideshow {
   int GetOrderPosition() const { return m_orderPosition; }
   double GetCycleStart() const { return m_cycleStart; }
   double GetCycleEnd() const { return m_cycleEnd; }
+  bool IsNextPending() const { return m_nextPending; }
 
  private:
-  // Loads the image at the order position and moves the position on, reshuffling
-  // when a pass is complete. Null when there are no images or the load fails.
+  // The image number at the order position, moving the position on and reshuffling
+  // when a pass is complete; -1 when there are no images.
+  int TakeNextNumber();
+  // Loads the next image in order at once. Null when there is none or the load fails.
   ImageHandle LoadNextImage();
+  // Makes the next image in order the next picture: begun ahead when the source can,
+  // else loaded at once.
+  void BeginNextImage();
   void Shuffle();
 
   IImageSource& m_images;
@@ -56,6 +66,7 @@ class CSlideshow {
   int m_orderPosition = 0;           // index into m_order of the image to load next
   ImageHandle m_current = nullptr;   // owned; shown underneath
   ImageHandle m_next = nullptr;      // owned; revealed by the transition
+  bool m_nextPending = false;        // m_next is still being prepared by the source
   double m_cycleStart = -1.0;        // application seconds; negative forces a new cycle
   double m_cycleEnd = -1.0;          // application seconds
   double m_keepSeconds = 4.0;        // the image stands still this long

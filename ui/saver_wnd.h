@@ -33,6 +33,9 @@ class CSaverWnd {
 };
 
 constexpr char kSaverWindowClass[] = "Quillmark Window";
+// The window's title in the screensaver mode and in the test mode.
+constexpr char kSaverWindowTitle[] = "Screensaver Window";
+constexpr char kDebugWindowTitle[] = "Debug Window";
 // Outer size of the test mode's debug window, pixels.
 constexpr int kDebugWindowWidth = 640;
 constexpr int kDebugWindowHeight = 480;

@@ -122,7 +122,7 @@ bool CSaverWnd::Create(HINSTANCE instance, int debug) {
   g_debug = debug;
   // Registered by an earlier Create in this process: no failure.
   if (!RegisterWindowClass(instance, kSaverWindowClass, &CSaverWnd::WndProc, nullptr)) return false;
-  m_window = CreateWindowExA(0, kSaverWindowClass, "Debug Window",
+  m_window = CreateWindowExA(0, kSaverWindowClass, kDebugWindowTitle,
                              WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                              CW_USEDEFAULT, CW_USEDEFAULT, kDebugWindowWidth, kDebugWindowHeight,
                              nullptr, nullptr, instance, nullptr);
@@ -132,7 +132,7 @@ bool CSaverWnd::Create(HINSTANCE instance, int debug) {
 bool CSaverWnd::CreateOver(HINSTANCE instance, int x, int y, int width, int height) {
   g_debug = 0;
   if (!RegisterWindowClass(instance, kSaverWindowClass, &CSaverWnd::WndProc, nullptr)) return false;
-  m_window = CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, "Screensaver Window",
+  m_window = CreateWindowExA(WS_EX_TOPMOST, kSaverWindowClass, kSaverWindowTitle,
                              WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, x, y, width,
                              height, nullptr, nullptr, instance, nullptr);
   return m_window != nullptr;

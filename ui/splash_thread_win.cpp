@@ -8,6 +8,7 @@
 
 #include "base/random.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "render/frame_timer.h"
 #include "ui/dib_surface.h"
 #include "ui/splash_animator.h"
@@ -25,8 +26,6 @@ constexpr DWORD kStepPauseMs = 20;
 // Longest wait for the thread to end after its flag clears: 50 steps of 20 ms. A
 // thread that takes longer is terminated.
 constexpr DWORD kStopWaitMs = 50 * kStepPauseMs;
-const char* const kSplashNames[] = {"splash\\splash1.bmp", "splash\\splash2.bmp",
-                                    "splash\\splash3.bmp", "splash\\splash4.bmp"};
 
 // The thread's pictures, output and animation state for one target.
 struct SplashScene {
@@ -44,7 +43,7 @@ void LoadScene(HWND target, SplashScene* scene) {
   const int width = scene->output.GetWidth();
   const int height = scene->output.GetHeight();
   scene->animator = std::make_unique<CSplashAnimator>(width, height);
-  for (const char* name : kSplashNames) {
+  for (const char* name : kSplashFileNames) {
     std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
     if (!file) continue;
     auto picture = std::make_unique<CDibSurface>();

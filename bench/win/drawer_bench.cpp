@@ -1,5 +1,6 @@
-// The renderer's frame times on a real device: a frame that starts a slideshow cycle
-// (and so decodes and uploads the next image) with 1080p and with 4K photos, and the
+// The renderer's frame times on a real device: over five slideshow cycles with 1080p
+// and with 4K photos, the median frame against the frames that start a cycle and
+// that make the next picture (decoded by the worker meanwhile) a texture; and the
 // frame rate of ordinary frames in the 640 x 480 debug window without sleeping.
 // With --screens: the frame rate of each screen, full screen on the primary alone and
 // with a slideshow on every other monitor taking turns as the frame loop does, and
@@ -18,6 +19,7 @@
 #include "app/secondary_screens.h"
 #include "base/settings.h"
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "render/drawer.h"
 #include "tests/support/image_files.h"
 #include "tools/quillpack/product_writer.h"
@@ -60,10 +62,10 @@ bool WriteProduct(const std::string& path, int width, int height) {
       "<Company>QuillSaver Bench</Company></Screensaver></ini>";
   const std::string font = BlockFont();
   bool ok = writer.AddEntry("config/config.xml", config.data(), config.size()) &&
-            writer.AddEntry("fonts/basic.font", font.data(), font.size());
+            writer.AddEntry(kFontDescriptionName, font.data(), font.size());
   for (int i = 0; ok && i < 3; ++i) {
     const std::string photo = PhotoJpeg(width, height, i);
-    ok = writer.AddEntry("images/" + std::to_string(i) + ".jpg", photo.data(), photo.size());
+    ok = writer.AddEntry(ImageFileName(i), photo.data(), photo.size());
   }
   return ok && writer.Commit();
 }
@@ -79,25 +81,55 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// Frames that each start a new cycle: the clock jumps past the cycle's end.
-double CycleStartFrameMs(HWND window, const std::string& product) {
+struct CycleFrames {
+  std::vector<double> all;         // every frame but the first, ms
+  std::vector<double> cycleStart;  // the frames that started a cycle, ms
+  std::vector<double> upload;      // the frames that made the next picture a texture, ms
+  double shutdown = -1.0;          // Shutdown 30 ms into the decode of a new cycle, ms
+};
+
+// Frames in real time over several cycles (keep and transition 1 s), the clock
+// following the wall clock as in a run, so that the decode worker has the keep time.
+CycleFrames TimeCycles(HWND window, const std::string& product) {
+  CycleFrames result;
   OpenContentArchive(product.c_str());
+  g_settings.KeepTime = 1;
+  g_settings.TransitionTime = 1;
   CDrawer drawer;
-  if (!drawer.Init(window, false)) return -1.0;
-  double now = 0.0;
-  drawer.SetFrameClock(now, 0.02);
-  drawer.Frame();  // the first cycle loads two images
-  std::vector<double> times;
-  for (int i = 0; i < 7; ++i) {
-    now += g_settings.KeepTime + g_settings.TransitionTime + 0.01;
-    drawer.SetFrameClock(now, 0.02);
-    LARGE_INTEGER a, b;
+  if (!drawer.Init(window, false)) return result;
+  const CSlideshow& show = drawer.GetSlideshow();
+  LARGE_INTEGER start, a, b;
+  QueryPerformanceCounter(&start);
+  for (double now = 0.0; now < 10.0;) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    const double cycleBefore = show.GetCycleStart();
+    const bool pendingBefore = show.IsNextPending();
+    drawer.SetFrameClock(now, 0.016);
     QueryPerformanceCounter(&a);
     drawer.Frame();
     QueryPerformanceCounter(&b);
-    times.push_back(Milliseconds(a, b));
+    const double ms = Milliseconds(a, b);
+    // The first frame decodes its current picture on this thread by design.
+    if (now > 0.0) {
+      result.all.push_back(ms);
+      if (show.GetCycleStart() == now && cycleBefore != now) result.cycleStart.push_back(ms);
+      if (pendingBefore && !show.IsNextPending()) result.upload.push_back(ms);
+    }
+    now = Milliseconds(start, b) / 1000.0;
   }
-  return Median(times);
+  // The end of a run while the worker decodes: the first frame of a new cycle hands
+  // it the next picture.
+  for (double next = show.GetCycleEnd() + 0.01; !show.IsNextPending(); next += 0.02) {
+    drawer.SetFrameClock(next, 0.016);
+    drawer.Frame();
+  }
+  Sleep(30);
+  QueryPerformanceCounter(&a);
+  drawer.Shutdown();
+  QueryPerformanceCounter(&b);
+  result.shutdown = Milliseconds(a, b);
+  return result;
 }
 
 // Frames a second of the renderer's frames, or with clearOnly of a bare Clear and
@@ -186,8 +218,16 @@ int main(int argc, char** argv) {
     const std::string product = folder + "\\drawer-bench-" + size.name + ".scr";
     if (!WriteProduct(product, size.width, size.height)) return 1;
     if (first.empty()) first = product;
-    std::printf("frame starting a cycle, %s photos: median %.1f ms\n", size.name,
-                CycleStartFrameMs(window.GetHandle(), product));
+    const CycleFrames frames = TimeCycles(window.GetHandle(), product);
+    if (frames.cycleStart.empty() || frames.upload.empty()) return 1;
+    std::printf(
+        "%s photos, five cycles in real time: median frame %.1f ms; frames starting a cycle "
+        "median %.1f ms, slowest %.1f ms; frames making the texture median %.1f ms, slowest "
+        "%.1f ms\n",
+        size.name, Median(frames.all), Median(frames.cycleStart),
+        *std::max_element(frames.cycleStart.begin(), frames.cycleStart.end()),
+        Median(frames.upload), *std::max_element(frames.upload.begin(), frames.upload.end()));
+    std::printf("%s photos: Shutdown 30 ms into a decode %.1f ms\n", size.name, frames.shutdown);
   }
   std::printf("frames per second in the 640x480 window, no sleep, clock and counter: %.1f\n",
               FramesPerSecond(window.GetHandle(), first));

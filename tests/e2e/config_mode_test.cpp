@@ -22,7 +22,7 @@ constexpr DWORD kExitTimeoutMs = 10000;
 const char kCaption[] = "Dialog Test. Settings:";
 
 void StoreDword(const char* name, DWORD value) {
-  ASSERT_TRUE(WriteRegistryValue(kKey, name, REG_DWORD, &value, sizeof value));
+  ASSERT_TRUE(WriteRegistryDword(kKey, name, value));
 }
 
 DWORD Stored(const char* name) {
@@ -73,44 +73,41 @@ TEST(ConfigMode, ShowsTheProductAndTheAnimationAndStoresOnOk) {
   StoreDword("Depth", 32);
   CDialogRun run("/c");
   ASSERT_NE(run.Dialog(), nullptr);
-  EXPECT_EQ(WindowText(run.Item(1017)), "Dialog Test\r\nCopyright (c) 2026 QuillSaver E2E");
+  EXPECT_EQ(WindowText(run.Item(IDC_PRODUCT)), "Dialog Test\r\nCopyright (c) 2026 QuillSaver E2E");
   // The screen's own mode is always in the list; a drop-down list shows its text.
-  const LRESULT selection = run.Send(1008, CB_GETCURSEL);
+  const LRESULT selection = run.Send(IDC_VIDEO_MODE, CB_GETCURSEL);
   EXPECT_NE(selection, CB_ERR);
-  EXPECT_EQ(WindowText(run.Item(1008)), "1024x768 32 bits");
-  EXPECT_TRUE(IsWindowEnabled(run.Item(1008)));
+  EXPECT_EQ(WindowText(run.Item(IDC_VIDEO_MODE)), "1024x768 32 bits");
+  EXPECT_TRUE(IsWindowEnabled(run.Item(IDC_VIDEO_MODE)));
 
   // The picture area on screen, sampled over two and a half seconds.
   RECT picture{};
-  GetWindowRect(run.Item(1006), &picture);
+  GetWindowRect(run.Item(IDC_PICTURE), &picture);
   Sleep(1000);
   const ScreenImage early = CaptureScreenRect(picture);
   Sleep(1500);
   const ScreenImage late = CaptureScreenRect(picture);
-  RECT frame{};
-  GetWindowRect(run.Dialog(), &frame);
-  SaveBitmap(CaptureScreenRect(frame), ScratchFolder() + "\\settings-dialog.bmp");
   int changed = 0;
   for (size_t i = 0; i < early.pixels.size(); ++i)
     changed += !ColoursMatch(early.pixels[i], late.pixels[i], 8);
   EXPECT_GT(changed, static_cast<int>(early.pixels.size()) / 10) << "the animation stands still";
 
-  run.Slide(1041, 95);
-  EXPECT_EQ(run.Send(1041, TBM_GETPOS), 100);
-  EXPECT_EQ(WindowText(run.Item(1045)), "Screen Brightness [100%]");
-  run.Slide(1057, 7);
-  EXPECT_EQ(WindowText(run.Item(1056)), "Image Keep Time [7 sec]");
-  run.Click(1010);
-  EXPECT_FALSE(IsWindowEnabled(run.Item(1008)));
-  EXPECT_EQ(run.Send(1008, CB_GETCURSEL), selection);
-  run.Click(1044);
-  EXPECT_FALSE(IsWindowEnabled(run.Item(1047)));
+  run.Slide(IDC_BRIGHTNESS, 95);
+  EXPECT_EQ(run.Send(IDC_BRIGHTNESS, TBM_GETPOS), 100);
+  EXPECT_EQ(WindowText(run.Item(IDC_BRIGHTNESS_LABEL)), "Screen Brightness [100%]");
+  run.Slide(IDC_KEEP_TIME, 7);
+  EXPECT_EQ(WindowText(run.Item(IDC_KEEP_TIME_LABEL)), "Image Keep Time [7 sec]");
+  run.Click(IDC_DESKTOP);
+  EXPECT_FALSE(IsWindowEnabled(run.Item(IDC_VIDEO_MODE)));
+  EXPECT_EQ(run.Send(IDC_VIDEO_MODE, CB_GETCURSEL), selection);
+  run.Click(IDC_SHOW_TIME);
+  EXPECT_FALSE(IsWindowEnabled(run.Item(IDC_CLOCK_24H)));
   // Without music its controls stay hidden, and disabled although Music is on.
   for (int id : {IDC_MUSIC_GROUP, IDC_MUSIC, IDC_MUSIC_VOLUME, IDC_MUSIC_VOLUME_LABEL}) {
     EXPECT_FALSE(IsWindowVisible(run.Item(id))) << id;
     EXPECT_FALSE(IsWindowEnabled(run.Item(id))) << id;
   }
-  EXPECT_FALSE(IsWindowVisible(run.Item(1015)));
+  EXPECT_FALSE(IsWindowVisible(run.Item(IDC_ABOUT)));
   run.Click(IDOK);
   EXPECT_EQ(run.WaitForExit(), 0u);
 
@@ -180,8 +177,8 @@ TEST(ConfigMode, EveryWayButOkStoresNothing) {
     DeleteRegistryTree(kKey);
     CDialogRun run(c.arguments);
     ASSERT_NE(run.Dialog(), nullptr) << c.arguments;
-    run.Click(1012);
-    run.Slide(1041, 40);
+    run.Click(IDC_FPS);
+    run.Slide(IDC_BRIGHTNESS, 40);
     switch (c.way) {
       case Way::CancelButton:
         run.Click(IDCANCEL);
@@ -193,9 +190,9 @@ TEST(ConfigMode, EveryWayButOkStoresNothing) {
         PostMessageA(run.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
         break;
       case Way::DefaultsThenCancel:
-        run.Click(4);
-        EXPECT_EQ(WindowText(run.Item(1045)), "Screen Brightness [100%]");
-        EXPECT_EQ(run.Send(1012, BM_GETCHECK), BST_UNCHECKED);
+        run.Click(IDC_RESTORE_DEFAULTS);
+        EXPECT_EQ(WindowText(run.Item(IDC_BRIGHTNESS_LABEL)), "Screen Brightness [100%]");
+        EXPECT_EQ(run.Send(IDC_FPS, BM_GETCHECK), BST_UNCHECKED);
         run.Click(IDCANCEL);
         break;
     }
@@ -215,9 +212,9 @@ TEST(ConfigMode, OutOfRangeValuesShowClampedAndAreKeptOnOk) {
   StoreDword("Desktop", 0);
   CDialogRun run("/c");
   ASSERT_NE(run.Dialog(), nullptr);
-  EXPECT_EQ(run.Send(1041, TBM_GETPOS), 200);
-  EXPECT_EQ(WindowText(run.Item(1045)), "Screen Brightness [200%]");
-  EXPECT_EQ(run.Send(1008, CB_GETCURSEL), CB_ERR);
+  EXPECT_EQ(run.Send(IDC_BRIGHTNESS, TBM_GETPOS), 200);
+  EXPECT_EQ(WindowText(run.Item(IDC_BRIGHTNESS_LABEL)), "Screen Brightness [200%]");
+  EXPECT_EQ(run.Send(IDC_VIDEO_MODE, CB_GETCURSEL), CB_ERR);
   run.Click(IDOK);
   EXPECT_EQ(run.WaitForExit(), 0u);
   EXPECT_EQ(Stored("Brightness"), 250u);
@@ -229,9 +226,9 @@ TEST(ConfigMode, OutOfRangeValuesShowClampedAndAreKeptOnOk) {
 TEST(ConfigMode, MissingOrBrokenSplashPicturesStillShowTheDialog) {
   const std::string good = SolidBitmapFile(40, 30, 0x808080);
   const std::string broken = ProductWithSplashes(
-      "broken splashes.scr", {{"splash/splash1.bmp", good.substr(0, good.size() / 2)},
-                              {"splash/splash2.bmp", "BM and nothing else"},
-                              {"splash/splash3.bmp", "not a bitmap at all"}});
+      "broken splashes.scr", {{kSplashFileNames[0], good.substr(0, good.size() / 2)},
+                              {kSplashFileNames[1], "BM and nothing else"},
+                              {kSplashFileNames[2], "not a bitmap at all"}});
   for (const std::string& product : {broken, ProductWithSplashes("no splashes.scr", {})}) {
     DeleteRegistryTree(kKey);
     CDialogRun run("/c", product);

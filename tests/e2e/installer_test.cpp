@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "data/content_layout.h"
 #include "tests/win/support/saver_harness.h"
 #include "ui/saver_wnd.h"
 
@@ -58,7 +59,7 @@ TEST(Installer, InstallsForTheUserAndUninstallsCleanly) {
   const std::string product = folder + "\\" + Environment("QUILL_KIT_PRODUCT");
   const std::string uninstallKey =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + company + " " + title;
-  const std::string settingsKey = "Software\\" + company + "\\" + title;
+  const std::string settingsKey = SettingsKeyName(company, title);
   DeleteRegistryTree(uninstallKey);
   DeleteRegistryTree(settingsKey);
   ASSERT_TRUE(WriteRegistryValue(kDesktopKey, "SCRNSAVE.EXE", REG_SZ, kPrevious, sizeof kPrevious));

@@ -4,11 +4,14 @@
 # installer_check.exe. Exit 77 (skipped) when the native quillpack is not built.
 #   kit_e2e.sh QUILLPACK ENGINE.scr CHECK.exe WINE_DIR SCRATCH
 set -euo pipefail
-quillpack=$1 engine=$2 check=$3 wine_dir=$4 scratch=$5
+# Absolute paths: the script works inside SCRATCH.
+quillpack=$(realpath -m "$1") engine=$(realpath -m "$2") check=$(realpath -m "$3")
+wine_dir=$(realpath -m "$4") scratch=$(realpath -m "$5")
 if [ ! -x "$quillpack" ]; then
   echo "kit_e2e: no native quillpack at $quillpack (build the native preset first)"
   exit 77
 fi
+here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$scratch" && mkdir -p "$scratch/photos"
 cd "$scratch"
 # One colour in every kind of file the kit converts, so that whatever moment of the
@@ -28,4 +31,4 @@ export QUILL_KIT_PRODUCT="Kit Harbour.scr"
 "$quillpack" build content "$engine" -o "$QUILL_KIT_PRODUCT"
 "$quillpack" installer "$QUILL_KIT_PRODUCT" -o kit-harbour-installer.exe
 export QUILL_KIT_INSTALLER="Z:${scratch//\//\\}\\kit-harbour-installer.exe"
-exec "$(dirname "$0")/../../cmake/wine-run.sh" "$wine_dir" "$check"
+exec "$here/../../cmake/wine-run.sh" "$wine_dir" "$check"

@@ -6,43 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/support/saver_harness.h"
-#include "tools/common/whole_file.h"
-#include "tools/quillpack/product_writer.h"
+#include "tests/e2e/product_files.h"
 
 namespace {
 constexpr DWORD kRunTimeoutMs = 20000;
-
-struct Entry {
-  std::string name;
-  std::string data;
-};
-
-// Writes engine + encrypted archive + trailer to the scratch folder and sets *product
-// to its path. Callers wrap it in ASSERT_NO_FATAL_FAILURE: a half-written product
-// would only make the test fail later for the wrong reason.
-void MakeProduct(const std::string& fileName, const std::vector<Entry>& entries,
-                 std::string* product) {
-  static std::string engine;
-  std::string error;
-  if (engine.empty()) {
-    ASSERT_TRUE(ReadWholeFile(ScreensaverPath(), &engine, &error)) << error;
-  }
-  ASSERT_GT(engine.size(), 1000u);
-  const std::filesystem::path path = std::filesystem::path(ScratchFolder()) / fileName;
-  CProductWriter writer;
-  ASSERT_TRUE(writer.Begin(path, engine.data(), engine.size())) << writer.GetError();
-  for (const Entry& entry : entries)
-    ASSERT_TRUE(writer.AddEntry(entry.name, entry.data.data(), entry.data.size()))
-        << writer.GetError();
-  ASSERT_TRUE(writer.Commit()) << writer.GetError();
-  *product = path.string();
-}
-
-std::string Config(const std::string& screensaverElements) {
-  return "<?xml version=\"1.0\"?>\r\n<ini>\r\n\t<Screensaver>" + screensaverElements +
-         "</Screensaver>\r\n</ini>\r\n";
-}
 
 // Runs the product to its end and returns its exit code; fails the test at once with
 // the box's text when it shows a message box, or when it does not end in time.
@@ -59,14 +26,12 @@ void RunToTheEndSilently(const std::string& product, const std::string& argument
 }  // namespace
 
 TEST(Product, AValidConfigurationStartsAndCreatesTheProductsSettingsKey) {
-  const std::string key = "Software\\QuillSaver E2E\\Valid Product";
-  std::string product;
-  ASSERT_NO_FATAL_FAILURE(MakeProduct(
+  const std::string key = SettingsKeyName("QuillSaver E2E", "Valid Product");
+  const std::string product = MakeProduct(
       "valid product.scr",
       {{"Config/Config.xml", Config("<Title>Valid Product</Title><Version>2.1</Version>"
                                     "<Year>2026</Year><Company>QuillSaver E2E</Company>")},
-       {"Images/0.jpg", "not really a picture"}},
-      &product));
+       {"Images/0.jpg", "not really a picture"}});
   // The password change is the one mode that ends by itself once the product is read;
   // the screensaver (/s), the settings dialog (/c) and the test mode (/t) wait for the
   // user and have tests of their own.
@@ -81,11 +46,10 @@ TEST(Product, AValidConfigurationStartsAndCreatesTheProductsSettingsKey) {
 }
 
 TEST(Product, MissingElementsStandAsThreeAsterisks) {
-  const std::string key = "Software\\***\\***";
+  const std::string key = SettingsKeyName(kMissingConfigValue, kMissingConfigValue);
   DeleteRegistryTree(key);
-  std::string product;
-  ASSERT_NO_FATAL_FAILURE(
-      MakeProduct("stars.scr", {{"config/config.xml", "<ini><Other>x</Other></ini>"}}, &product));
+  const std::string product =
+      MakeProduct("stars.scr", {{"config/config.xml", "<ini><Other>x</Other></ini>"}});
   DWORD exitCode = 0xFFFFFFFF;
   ASSERT_NO_FATAL_FAILURE(RunToTheEndSilently(product, "/a 0", &exitCode));
   EXPECT_EQ(exitCode, 0u);
@@ -102,8 +66,7 @@ TEST(Product, UnreadableContentShowsOnlyTheMediaMessage) {
       {"no-config.scr", {{"images/0.jpg", "x"}}},
   };
   for (const auto& c : cases) {
-    std::string product;
-    ASSERT_NO_FATAL_FAILURE(MakeProduct(c.fileName, c.entries, &product));
+    const std::string product = MakeProduct(c.fileName, c.entries);
     CTestProcess saver;
     ASSERT_TRUE(saver.Start(product, "/s"));
     HWND box = WaitForWindow(saver.Id(), "#32770", "3D Screensaver:", kRunTimeoutMs);

@@ -11,14 +11,14 @@
 namespace {
 const char kCompany[] = "QuillSaver E2E";
 const char kTitle[] = "Saver Mode";
-const std::string kKey = std::string("Software\\") + kCompany + "\\" + kTitle;
+const std::string kKey = SettingsKeyName(kCompany, kTitle);
 
 std::string SaverProduct(const std::string& fileName) {
   return MakeProduct(fileName, SlideshowContent(kTitle, kCompany, kImageColours));
 }
 
 void WriteDword(const char* name, DWORD value) {
-  ASSERT_TRUE(WriteRegistryValue(kKey, name, REG_DWORD, &value, sizeof value)) << name;
+  ASSERT_TRUE(WriteRegistryDword(kKey, name, value)) << name;
 }
 
 // Writes the settings that select a display mode for the run.
@@ -45,8 +45,8 @@ void ExpectReportOverTheDesktop(const std::string& product, const std::string& m
   HWND box = WaitForWindow(saver.Id(), "#32770", "3D Screensaver:", kWindowWaitMs);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(MessageBoxText(box), "CSaverApp::Run() -> CSaverApp::DoSaver()\n\n" + message);
-  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClassName, nullptr, false).empty());
-  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClassName, nullptr, false).empty());
+  EXPECT_TRUE(FindWindows(saver.Id(), kBlackWindowClass, nullptr, false).empty());
+  EXPECT_TRUE(FindWindows(saver.Id(), kSaverWindowClass, nullptr, false).empty());
   EXPECT_TRUE(SameMode(CurrentDisplayMode(), before));
   CURSORINFO cursor{};
   cursor.cbSize = sizeof cursor;
@@ -71,7 +71,7 @@ TEST(SaverMode, CoversTheScreenShowsTheSlideshowAndEndsOnInputAfterTheGraceTime)
 
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/s"));
-  HWND window = WaitForWindow(saver.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs);
   ASSERT_NE(window, nullptr);
   // At once, well inside the first second of rendered time: ignored.
   MoveCursorTo(start.x + 100, start.y + 100);
@@ -80,7 +80,7 @@ TEST(SaverMode, CoversTheScreenShowsTheSlideshowAndEndsOnInputAfterTheGraceTime)
 
   EXPECT_TRUE(SameRect(WindowRect(window), {0, 0, width, height}));
   EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-  const std::vector<HWND> black = FindWindows(saver.Id(), kBlackWindowClassName, nullptr);
+  const std::vector<HWND> black = FindWindows(saver.Id(), kBlackWindowClass, nullptr);
   ASSERT_EQ(black.size(), 1u);
   EXPECT_TRUE(SameRect(WindowRect(black[0]), {0, 0, width, height}));
   ASSERT_TRUE(WaitForImageAt(width / 2, height / 2, kWindowWaitMs))
@@ -114,7 +114,7 @@ TEST(SaverMode, SwitchesToTheChosenModeAndPutsTheDesktopModeBack) {
 
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/s"));
-  HWND window = WaitForWindow(saver.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(SameMode(CurrentDisplayMode(), {800, 600, 32}));
   EXPECT_TRUE(SameRect(WindowRect(window), {0, 0, 800, 600}));
@@ -143,9 +143,9 @@ TEST(SaverMode, AFailedRendererIsReportedOverTheRestoredDesktop) {
   const DisplayModeReading before = CurrentDisplayMode();
   ChooseMode(800, 600, 32);
   // Without a font description the renderer refuses.
-  const std::string product =
-      MakeProduct("no font.scr",
-                  Without(SlideshowContent(kTitle, kCompany, kImageColours), {"fonts/basic.font"}));
+  const std::string product = MakeProduct(
+      "no font.scr",
+      Without(SlideshowContent(kTitle, kCompany, kImageColours), {kFontDescriptionName}));
 
   ExpectReportOverTheDesktop(product, "\"Could not init Rendering Engine\"", before);
   DeleteRegistryTree(kKey);
@@ -156,7 +156,7 @@ TEST(SaverMode, ASecondScreensaverExitsAtOnceButTheTestModeRuns) {
   const std::string product = SaverProduct("saver mode.scr");
   CTestProcess first;
   ASSERT_TRUE(first.Start(product, "/s"));
-  ASSERT_NE(WaitForWindow(first.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs),
+  ASSERT_NE(WaitForWindow(first.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs),
             nullptr);
 
   CTestProcess second;
@@ -168,7 +168,7 @@ TEST(SaverMode, ASecondScreensaverExitsAtOnceButTheTestModeRuns) {
 
   CTestProcess test;
   ASSERT_TRUE(test.Start(product, "/t"));
-  HWND debug = WaitForWindow(test.Id(), kSaverWindowClassName, "Debug Window", kWindowWaitMs);
+  HWND debug = WaitForWindow(test.Id(), kSaverWindowClass, kDebugWindowTitle, kWindowWaitMs);
   ASSERT_NE(debug, nullptr);
   PostMessageA(debug, WM_CLOSE, 0, 0);
   ASSERT_TRUE(test.WaitForExit(kExitWaitMs, &exitCode));

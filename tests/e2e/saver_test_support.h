@@ -10,10 +10,12 @@
 
 #include "tests/e2e/product_files.h"
 #include "tests/win/support/saver_harness.h"
+#include "ui/black_wnd.h"
+#include "ui/saver_wnd.h"
 
-constexpr char kSaverWindowClassName[] = "Quillmark Window";
-constexpr char kSaverWindowTitle[] = "Screensaver Window";
-constexpr char kBlackWindowClassName[] = "Quillmark Black Window";
+// Older names of the window classes.
+constexpr const char* kSaverWindowClassName = kSaverWindowClass;
+constexpr const char* kBlackWindowClassName = kBlackWindowClass;
 constexpr DWORD kWindowWaitMs = 15000;
 constexpr DWORD kExitWaitMs = 10000;
 // Per-channel tolerance of a captured image colour: JPEG and blending shift it a little.

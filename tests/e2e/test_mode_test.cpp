@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "data/content_layout.h"
-#include "tests/support/product_fixture.h"
-#include "tests/win/support/saver_harness.h"
-#include "tests/win/support/slideshow_content.h"
+#include "tests/e2e/product_files.h"
+#include "ui/saver_wnd.h"
 
 namespace {
 constexpr DWORD kStartTimeoutMs = 20000;
@@ -23,22 +21,12 @@ const char kCompany[] = "QuillSaver E2E";
 // JPEG and filtering blur a solid colour's edges a little.
 bool ColourNear(uint32_t actual, uint32_t expected) { return ColoursMatch(actual, expected, 24); }
 
-std::string MakeTestProduct(const std::string& fileName, const std::vector<ContentEntry>& content) {
-  static const std::string engine = ReadFileBytes(ScreensaverPath());
-  const std::string path = ScratchFolder() + "\\" + fileName;
-  std::string error;
-  EXPECT_GT(engine.size(), 1000u);
-  EXPECT_TRUE(WriteProductFile(path, engine, content, &error)) << error;
-  return path;
-}
-
 void StoreTimes(const std::string& title, DWORD keep, DWORD transition) {
-  const std::string key = std::string("Software\\") + kCompany + "\\" + title;
+  const std::string key = SettingsKeyName(kCompany, title);
   DeleteRegistryTree(key);
-  const DWORD zero = 0;
-  ASSERT_TRUE(WriteRegistryValue(key, "KeepTime", REG_DWORD, &keep, sizeof keep));
-  ASSERT_TRUE(WriteRegistryValue(key, "TransitionTime", REG_DWORD, &transition, sizeof transition));
-  ASSERT_TRUE(WriteRegistryValue(key, "ShowTime", REG_DWORD, &zero, sizeof zero));
+  ASSERT_TRUE(WriteRegistryDword(key, "KeepTime", keep));
+  ASSERT_TRUE(WriteRegistryDword(key, "TransitionTime", transition));
+  ASSERT_TRUE(WriteRegistryDword(key, "ShowTime", 0));
 }
 
 HWND FindMessageBox(DWORD pid) {
@@ -60,10 +48,10 @@ TEST(TestMode, TheSlideshowFillsTheDebugWindowAndBlendsItsImages) {
   const std::string title = "Test Mode Colours";
   StoreTimes(title, 1, 1);
   const std::string product =
-      MakeTestProduct("test-mode.scr", SlideshowContent(title, kCompany, {kRed, kGreen, kBlue}));
+      MakeProduct("test-mode.scr", SlideshowContent(title, kCompany, {kRed, kGreen, kBlue}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
-  HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
   ASSERT_NE(window, nullptr) << "no debug window";
 
   // Samples at the client area's corners and centre, in screen coordinates.
@@ -79,11 +67,9 @@ TEST(TestMode, TheSlideshowFillsTheDebugWindowAndBlendsItsImages) {
   std::set<uint32_t> filled;  // pure colours seen filling the whole client area
   int mixtures = 0;           // captures during a transition
   const DWORD start = GetTickCount();
-  int shot = 0;
   while (GetTickCount() - start < 7000 && (filled.size() < 3 || mixtures == 0)) {
     ASSERT_EQ(FindMessageBox(saver.Id()), nullptr) << MessageBoxText(FindMessageBox(saver.Id()));
     const ScreenImage image = CaptureScreen();
-    SaveBitmap(image, ScratchFolder() + "\\test-mode-" + std::to_string(shot++ % 8) + ".bmp");
     bool allPure = true;
     for (uint32_t colour : {kRed, kGreen, kBlue}) {
       bool everywhere = true;
@@ -104,8 +90,8 @@ TEST(TestMode, WithoutTheFontDescriptionTheRendererFailsAndIsReported) {
   const std::string title = "Test Mode No Font";
   StoreTimes(title, 1, 1);
   const std::string product =
-      MakeTestProduct("test-mode-no-font.scr",
-                      Without(SlideshowContent(title, kCompany, {kRed}), {"fonts/basic.font"}));
+      MakeProduct("test-mode-no-font.scr",
+                  Without(SlideshowContent(title, kCompany, {kRed}), {kFontDescriptionName}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
   HWND box = nullptr;
@@ -122,12 +108,12 @@ TEST(TestMode, WithoutTheFontDescriptionTheRendererFailsAndIsReported) {
 TEST(TestMode, WithoutTheFontTextureAndTheDefaultTextureItStillRuns) {
   const std::string title = "Test Mode No Textures";
   StoreTimes(title, 1, 1);
-  const std::string product = MakeTestProduct(
-      "test-mode-no-textures.scr", Without(SlideshowContent(title, kCompany, {kGreen}),
-                                           {"textures/font.tga", "textures/default.jpg"}));
+  const std::string product =
+      MakeProduct("test-mode-no-textures.scr", Without(SlideshowContent(title, kCompany, {kGreen}),
+                                                       {kFontTextureName, kDefaultTextureName}));
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/t"));
-  HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
   ASSERT_NE(window, nullptr);
   RECT client{};
   GetClientRect(window, &client);
@@ -168,9 +154,9 @@ TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
 
   const std::string title = "Test Mode Music";
   std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {kRed});
-  content.push_back({MusicFileName(0), ReadFileBytes(std::getenv("QUILL_TONE"))});
+  content.push_back({MusicFileName(0), ReadWholeFile(std::getenv("QUILL_TONE"))});
   ASSERT_GT(content.back().data.size(), 1000u);
-  const std::string product = MakeTestProduct("test-mode-music.scr", content);
+  const std::string product = MakeProduct("test-mode-music.scr", content);
   struct Case {
     DWORD music, volume;
     double level;  // expected peak, in full scale
@@ -178,13 +164,13 @@ TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
   for (const Case& c : {Case{1, 100, 0.5}, Case{1, 50, 0.5 * 0.125}, Case{0, 100, 0}}) {
     SCOPED_TRACE(c.volume * c.music);
     StoreTimes(title, 1, 1);
-    const std::string key = std::string("Software\\") + kCompany + "\\" + title;
-    ASSERT_TRUE(WriteRegistryValue(key, "Music", REG_DWORD, &c.music, sizeof c.music));
-    ASSERT_TRUE(WriteRegistryValue(key, "MusicVolume", REG_DWORD, &c.volume, sizeof c.volume));
+    const std::string key = SettingsKeyName(kCompany, title);
+    ASSERT_TRUE(WriteRegistryDword(key, "Music", c.music));
+    ASSERT_TRUE(WriteRegistryDword(key, "MusicVolume", c.volume));
     DeleteFileA((homeWindows + "\\music.wav").c_str());
     CTestProcess saver;
     ASSERT_TRUE(saver.Start(product, "/t"));
-    HWND window = WaitForWindow(saver.Id(), "Quillmark Window", "Debug Window", kStartTimeoutMs);
+    HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
     ASSERT_NE(window, nullptr) << "no debug window";
     Sleep(3000);  // the fade-in and more than a second at full level
     EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);

@@ -45,7 +45,7 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
   const RECT primary = kPrimary;
   const RECT second = SecondMonitor();
 
-  const std::string key = "Software\\QuillSaver E2E\\Two Monitors";
+  const std::string key = SettingsKeyName("QuillSaver E2E", "Two Monitors");
   DeleteRegistryTree(key);
   const std::string product = MakeProduct(
       "two monitors.scr", SlideshowContent("Two Monitors", "QuillSaver E2E", kImageColours));
@@ -54,12 +54,12 @@ TEST(TwoMonitors, TheSecondMonitorIsCoveredAndInputThereEndsTheRun) {
 
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(product, "/s"));
-  ASSERT_NE(WaitForWindow(saver.Id(), kSaverWindowClassName, kSaverWindowTitle, kWindowWaitMs),
+  ASSERT_NE(WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, kWindowWaitMs),
             nullptr);
   std::vector<HWND> black;
   ASSERT_TRUE(WaitUntil(
       [&] {
-        black = FindWindows(saver.Id(), kBlackWindowClassName, nullptr);
+        black = FindWindows(saver.Id(), kBlackWindowClass, nullptr);
         return black.size() == 2;
       },
       kWindowWaitMs));

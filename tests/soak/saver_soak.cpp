@@ -10,19 +10,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "render/image_decoder.h"
+#include "tests/soak/trend_line.h"
 #include "tests/win/support/saver_harness.h"
+#include "tools/common/whole_file.h"
+#include "ui/saver_wnd.h"
 
 namespace {
 constexpr DWORD kSampleEveryMs = 10000;
 constexpr DWORD kCaptureEveryMs = 500;
 constexpr double kSettleSeconds = 60.0;  // start-up allocations end within this
-constexpr double kAllowedDrift = 0.05;   // after it, samples stay within 5 % of the first
+constexpr double kAllowedDrift = 0.05;   // after it, handles stay within 5 % of the first
+// After it, the line through private bytes at rest rises by at most 1 % of their mean
+// per 10 minutes.
+constexpr double kAllowedGrowth = 0.01;
+constexpr double kGrowthSeconds = 600.0;
 // Thumbnails the screen is compared at: the renderer stretches every image to the
 // screen, so a thumbnail of the image and one of the screen match when it is shown.
 constexpr int kThumbWidth = 32;
@@ -42,11 +48,6 @@ struct Sample {
   SIZE_T privatePeak;   // highest reading of the period
   DWORD handles;        // at the end of the period
 };
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void AddPixel(Thumbnail* thumb, size_t cell, uint32_t pixel) {
   (*thumb)[cell * 3 + 0] += (pixel >> 16) & 0xFF;
@@ -70,8 +71,8 @@ Thumbnail ScreenThumbnail(const ScreenImage& image) {
 }
 
 bool ImageThumbnail(const std::string& path, Thumbnail* thumb) {
-  const std::string file = ReadFile(path);
-  if (file.empty()) return false;
+  std::string file, error;
+  if (!ReadWholeFile(path, &file, &error) || file.empty()) return false;
   ImageRequest request;
   request.width = kThumbWidth;
   request.height = kThumbHeight;
@@ -142,6 +143,24 @@ SIZE_T PrivateBytes(HANDLE process) {
   return memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
 }
 
+// Growth of the line through private bytes at rest after the settling time, per
+// kGrowthSeconds as a share of their mean (negative when it falls); false without two
+// good readings.
+bool PrivateGrowth(const std::vector<Sample>& samples, double* growth, double* mean) {
+  std::vector<TimedReading> readings;
+  *mean = 0.0;
+  for (const Sample& s : samples) {
+    if (s.seconds < kSettleSeconds) continue;
+    if (s.privateBytes == 0) return false;  // a failed reading proves nothing
+    readings.push_back({s.seconds, static_cast<double>(s.privateBytes)});
+    *mean += readings.back().value;
+  }
+  if (readings.size() < 2) return false;
+  *mean /= readings.size();
+  *growth = LeastSquaresSlope(readings) * kGrowthSeconds / *mean;
+  return true;
+}
+
 // Largest relative distance of the samples after the settling time from the first
 // of them; -1 when there is none.
 template <class Field>
@@ -191,15 +210,14 @@ int main(int argc, char** argv) {
 
   for (const auto& setting : {std::make_pair("KeepTime", 1), std::make_pair("TransitionTime", 1),
                               std::make_pair("Desktop", 1)}) {
-    const DWORD value = setting.second;
-    WriteRegistryValue(key, setting.first, REG_DWORD, &value, sizeof value);
+    WriteRegistryDword(key, setting.first, setting.second);
   }
   const DisplayModeReading modeBefore = CurrentDisplayMode();
   MoveCursorTo(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
 
   CTestProcess saver;
   if (!saver.Start(product, "/s") ||
-      WaitForWindow(saver.Id(), "Quillmark Window", "Screensaver Window", 20000) == nullptr) {
+      WaitForWindow(saver.Id(), kSaverWindowClass, kSaverWindowTitle, 20000) == nullptr) {
     std::fprintf(stderr, "saver_soak: the screensaver did not start\n");
     return 1;
   }
@@ -252,13 +270,19 @@ int main(int argc, char** argv) {
       samples, [](const Sample& s) { return s.privatePeak; }, &peakBase, &peakLow, &peakHigh);
   const double handleDrift = Drift(
       samples, [](const Sample& s) { return s.handles; }, &handleBase, &handleLow, &handleHigh);
+  double privateGrowth = 0, privateMean = 0;
+  const bool growthKnown = PrivateGrowth(samples, &privateGrowth, &privateMean);
   int missing = 0;
   std::ostringstream report;
   report << "soak of " << product << ": " << minutes << " min, " << samples.size() << " samples, "
          << captures << " captures\n";
-  report << "private bytes at rest after the first minute: first " << privateBase / 1024
-         << " KiB, range " << privateLow / 1024 << " .. " << privateHigh / 1024 << " KiB, drift "
-         << privateDrift * 100 << " %\n";
+  report << "private bytes at rest after the first minute: mean " << privateMean / 1024
+         << " KiB, slope " << (growthKnown ? "" : "UNKNOWN ")
+         << privateGrowth * privateMean / kGrowthSeconds * 60 / 1024
+         << " KiB/min = " << privateGrowth * 100 << " % of the mean per " << kGrowthSeconds / 60
+         << " min (at most " << kAllowedGrowth * 100 << " %)\n";
+  report << "  (not judged) first " << privateBase / 1024 << " KiB, range " << privateLow / 1024
+         << " .. " << privateHigh / 1024 << " KiB, drift " << privateDrift * 100 << " %\n";
   report << "private bytes at the periods' peaks (not judged): first " << peakBase / 1024
          << " KiB, range " << peakLow / 1024 << " .. " << peakHigh / 1024 << " KiB, drift "
          << peakDrift * 100 << " %\n";
@@ -278,7 +302,7 @@ int main(int argc, char** argv) {
          << "; display mode " << modeAfter.width << "x" << modeAfter.height << "x"
          << modeAfter.bitsPerPixel << (modeKept ? " as before" : " CHANGED") << "\n";
   const bool pass = ranThrough && ended && exitCode == 0 && modeKept && missing == 0 &&
-                    privateDrift >= 0 && privateDrift <= kAllowedDrift && handleDrift >= 0 &&
+                    growthKnown && privateGrowth <= kAllowedGrowth && handleDrift >= 0 &&
                     handleDrift <= kAllowedDrift;
   report << (pass ? "PASS" : "FAIL") << "\n";
   std::fputs(report.str().c_str(), stdout);

@@ -1,26 +1,15 @@
-// Test helper: builds product files (engine bytes, encrypted ZIP, trailer) under the
-// build tree with the product writer, and finds and patches ZIP records in them to
-// make damaged fixtures.
+// Test helper: folders of the build tree for the products a test builds, and the
+// finding and patching of ZIP records in them to make damaged fixtures.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "data/content_archive.h"
-#include "tools/common/whole_file.h"
-#include "tools/quillpack/product_writer.h"
-
-struct FixtureEntry {
-  std::string name;
-  std::string data;
-  const char* password = kContentArchivePassword;  // null: stored unencrypted
-};
+#include "tests/support/product_builder.h"
 
 // A folder of the build tree for one test's files, emptied first.
 // ctest runs each test in a process of its own, in parallel, so the folder is also
@@ -35,36 +24,6 @@ inline std::filesystem::path FixtureFolder(const std::string& name) {
   std::filesystem::remove_all(folder, ec);
   std::filesystem::create_directories(folder);
   return folder;
-}
-
-// Bytes standing in for an engine: starts like an executable, then a pattern.
-inline std::string FakeEngine(size_t size) {
-  std::string engine(size, '\0');
-  for (size_t i = 0; i < size; ++i) engine[i] = static_cast<char>((i * 131 + 7) & 0xFF);
-  if (size >= 2) engine.replace(0, 2, "MZ");
-  return engine;
-}
-
-inline bool WriteProduct(const std::filesystem::path& path, const std::string& engine,
-                         const std::vector<FixtureEntry>& entries) {
-  CProductWriter writer;
-  if (!writer.Begin(path, engine.data(), engine.size())) return false;
-  for (const FixtureEntry& entry : entries)
-    if (!writer.AddEntry(entry.name, entry.data.data(), entry.data.size(), entry.password))
-      return false;
-  return writer.Commit();
-}
-
-// The file's bytes; empty when it cannot be read (the comparisons then fail).
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-  std::string bytes;
-  std::string error;
-  return ReadWholeFile(path, &bytes, &error) ? bytes : std::string();
-}
-
-inline void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline uint32_t GetLe32(const std::string& bytes, size_t at) {

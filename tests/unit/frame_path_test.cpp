@@ -1,5 +1,5 @@
 // The renderer's frame path outside the driver: grid mesh, vertex buffer lock plan,
-// overlay texts and places, brightness ramp, and the input rules of the windows.
+// overlay texts and places.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,11 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "render/gamma_ramp.h"
 #include "render/grid_mesh.h"
 #include "render/overlay_text.h"
 #include "render/vertex_ring.h"
-#include "ui/input_rules.h"
 
 TEST(GridMesh, TheStripCoversEveryQuadOnceAndJoinsRowsWithDegenerateTriangles) {
   std::vector<uint16_t> indices(kGridIndexCount + 1, 0xBEEF);
@@ -166,53 +164,4 @@ TEST(Overlays, TextQuadsFollowTheGlyphWidthsWithNoSpacing) {
   EXPECT_FLOAT_EQ(quads[4].u, 0.25f);
   EXPECT_FLOAT_EQ(quads[7].u, 0.75f);
   EXPECT_FLOAT_EQ(quads[7].v, 0.5f);
-}
-
-TEST(GammaRamp, BrightnessIsALinearGainThatSaturates) {
-  const struct {
-    int brightness;
-    int level;
-    int value;
-  } cases[] = {
-      {50, 1, 128},      {50, 255, 32640}, {200, 127, 65024}, {200, 128, 65535},
-      {100, 255, 65280}, {-20, 200, 0},    {0, 255, 0},       {250, 255, 65535},
-  };
-  for (const auto& c : cases) {
-    uint16_t ramp[kGammaRampSize];
-    BuildBrightnessRamp(c.brightness, ramp);
-    EXPECT_EQ(ramp[c.level], c.value) << c.brightness << "% level " << c.level;
-  }
-}
-
-TEST(InputRules, GraceTimeIsStrictAndMovementCountsOnEitherAxisFromTheStart) {
-  EXPECT_FALSE(IsPastGraceTime(0.0));
-  EXPECT_FALSE(IsPastGraceTime(1.0));
-  EXPECT_TRUE(IsPastGraceTime(1.0000001));
-  const CursorPoint start{500, 400};
-  const struct {
-    long x, y;
-    bool far;
-  } moves[] = {
-      {530, 430, false}, {470, 370, false}, {531, 400, true},
-      {500, 369, true},  {469, 431, true},  {500, 400, false},
-  };
-  for (const auto& m : moves)
-    EXPECT_EQ(HasCursorMovedFar(start, CursorPoint{m.x, m.y}), m.far) << m.x << "," << m.y;
-}
-
-TEST(InputRules, WheelTurnsAddUpInEitherDirectionToOneNotch) {
-  const struct {
-    long before;
-    int delta;
-    long after;
-    bool notch;
-  } turns[] = {
-      {0, 119, 119, false}, {0, -120, 120, true}, {60, -60, 120, true},
-      {0, 0, 0, false},     {120, 1, 120, true},  {0, -2147483647 - 1, 120, true},
-  };
-  for (const auto& t : turns) {
-    long turned = t.before;
-    EXPECT_EQ(AddWheelTurn(turned, t.delta), t.notch) << t.before << " + " << t.delta;
-    EXPECT_EQ(turned, t.after) << t.before << " + " << t.delta;
-  }
 }

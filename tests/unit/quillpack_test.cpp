@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "data/content_layout.h"
 #include "data/xml_document.h"
 #include "tests/support/product_fixture.h"
 #include "tools/quillpack/content_check.h"
@@ -44,11 +45,11 @@ void Put(const fs::path& folder, const std::string& name, const std::string& byt
 // A folder that passes every check without a warning.
 void FillGoodFolder(const fs::path& folder) {
   Put(folder, "Config/Config.xml", kConfig);
-  Put(folder, "fonts/basic.font", FontDescription());
-  Put(folder, "textures/font.tga", "tga");
+  Put(folder, kFontDescriptionName, FontDescription());
+  Put(folder, kFontTextureName, "tga");
   Put(folder, "Textures/DEFAULT.JPG", "jpg");
-  for (int i = 1; i <= 4; ++i) Put(folder, "splash/splash" + std::to_string(i) + ".bmp", "BM");
-  for (int i = 0; i < 3; ++i) Put(folder, "images/" + std::to_string(i) + ".jpg", "image");
+  for (const char* splash : kSplashFileNames) Put(folder, splash, "BM");
+  for (int i = 0; i < 3; ++i) Put(folder, ImageFileName(i), "image");
 }
 
 struct CheckCase {
@@ -69,7 +70,7 @@ std::vector<CheckCase> CheckCases() {
     return [text](const fs::path& folder) { Put(folder, "Config/Config.xml", text); };
   };
   auto font = [](const std::string& text) {
-    return [text](const fs::path& folder) { Put(folder, "fonts/basic.font", text); };
+    return [text](const fs::path& folder) { Put(folder, kFontDescriptionName, text); };
   };
   auto add = [](const char* name) {
     return [name](const fs::path& folder) { Put(folder, name, "x"); };
@@ -298,6 +299,8 @@ TEST(QuillpackCommands, BuildListExtractRoundTrip) {
   EXPECT_NE(out.find("100000\tnotes/readme.txt\n"), std::string::npos) << out;
   EXPECT_NE(out.find("\nMonitors: primary (not set)\nFit: stretch (not set)\n"), std::string::npos)
       << out;
+  ASSERT_EQ(RunTool({"key", content.string()}, &out, &err), 0) << err;
+  EXPECT_EQ(out, "Software\\QuillSaver Demo\\Quill Demo\n");  // as config/config.xml names it
 
   const fs::path extracted = root / "extracted";
   ASSERT_EQ(RunTool({"extract", product, "-o", extracted.string()}, &out, &err), 0) << err;

@@ -7,6 +7,7 @@
 #include <deque>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/scripted_random.h"
@@ -62,6 +63,82 @@ class CRecordingImages : public IImageSource {
   std::set<int> m_failing;
   std::deque<Token> m_tokens;  // stable addresses serve as handles
 };
+
+// Prepares each image ahead: it becomes ready after the number of polls scripted
+// for that load (cycling through `delays`), as a worker thread would.
+class CAheadImages : public CRecordingImages {
+ public:
+  CAheadImages(int present, std::set<int> failing, std::vector<int> delays)
+      : CRecordingImages(present, {}, std::move(failing)), m_delays(std::move(delays)) {}
+
+  bool BeginImage(int number) override {
+    m_number = number;
+    m_pollsLeft = m_delays[m_begun++ % m_delays.size()];
+    return true;
+  }
+  bool TakeImage(ImageHandle* image) override {
+    if (m_pollsLeft-- > 0) return false;
+    *image = LoadImage(m_number);
+    return true;
+  }
+
+ private:
+  std::vector<int> m_delays;
+  size_t m_begun = 0;
+  int m_number = -1;
+  int m_pollsLeft = 0;
+};
+
+// What a cycle shows: the current picture's number at its start (-1 for none) and
+// the effect chosen for it.
+using Shown = std::pair<int, int>;
+
+// Runs a seeded slideshow of 5 images frame by frame (20 ms apart) for 3 full passes
+// and records what each cycle shows. *held counts frames drawn while the next image
+// was late; each must have had progress 0.
+std::vector<Shown> RunPasses(CRecordingImages& images, int* held) {
+  SeedRandom(20260);
+  int effect = -1;
+  CSlideshow show(images, [&] { effect = QuillRand() % 20; });
+  show.DiscoverImages();
+  show.SetTimes(1.0, 1.0);
+  std::vector<Shown> shown;
+  *held = 0;
+  double lastStart = -1.0;
+  for (int frame = 0; shown.size() < 16; ++frame) {
+    const double now = frame * 0.02;
+    const float progress = show.Step(now);
+    if (show.GetCycleStart() == now) {
+      shown.push_back({CRecordingImages::NumberOf(show.GetCurrentImage()), effect});
+    } else if (show.GetCycleStart() != lastStart) {
+      ++*held;  // the keep part was stretched
+      EXPECT_EQ(progress, 0.0f) << now;
+      EXPECT_DOUBLE_EQ(show.GetCycleEnd(), now + 1.0);
+    }
+    lastStart = show.GetCycleStart();
+    EXPECT_LE(images.LiveCount(), 2);
+  }
+  show.ReleaseImages();
+  EXPECT_EQ(images.LiveCount(), 0);
+  return shown;
+}
+
+TEST(SlideshowTest, DecodingAheadShowsTheSameImagesAndEffectsInTheSameOrder) {
+  const std::set<int> failing = {3};  // one bad file: its replacement is loaded at once
+  CRecordingImages now(5, {}, failing);
+  // Ready at once, in a few frames, and 1.6 s or 2.4 s late (longer than the keep).
+  CAheadImages ahead(5, failing, {0, 3, 80, 1, 120, 10});
+  int heldNow = 0, heldAhead = 0;
+  const std::vector<Shown> expected = RunPasses(now, &heldNow);
+  const std::vector<Shown> actual = RunPasses(ahead, &heldAhead);
+  EXPECT_EQ(heldNow, 0);
+  EXPECT_GT(heldAhead, 0);
+  EXPECT_EQ(actual, expected);
+  // The last next image may still have been in preparation when the run ended.
+  ASSERT_GE(ahead.loads.size() + 1, now.loads.size());
+  now.loads.resize(ahead.loads.size());
+  EXPECT_EQ(ahead.loads, now.loads);
+}
 
 struct DiscoveryCase {
   const char* what;

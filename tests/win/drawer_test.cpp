@@ -3,6 +3,7 @@
 // and recovery from a lost device.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -62,15 +63,35 @@ void ReadBackBuffer(IDirect3DDevice8* device, BackBuffer* out) {
 
 std::string g_productPath;
 
+// A 4K photo stand-in: smooth colour ramps under a 96-pixel grid of soft bright
+// bars, detail that a badly scaled decode would smear or shift.
+std::string PhotoJpeg() {
+  constexpr int kWidth = 3840, kHeight = 2160;
+  std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const bool bar = (x % 96) < 24 || (y % 96) < 24;
+      const uint32_t r = x * 200 / kWidth + (bar ? 55 : 0), g = y * 200 / kHeight,
+                     b = bar ? 230 : 40;
+      pixels[static_cast<size_t>(y) * kWidth + x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+    }
+  }
+  JpegOptions options;
+  options.quality = 95;
+  options.progressive = true;
+  return ToString(EncodeJpeg(pixels, kWidth, kHeight, options));
+}
+
 class DrawerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     std::vector<ContentEntry> content =
         SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed, kGreen, kBlue});
     content.push_back({"textures/wide.jpg", SolidJpeg(kWhite, 600, 300)});
+    content.push_back({"textures/photo.jpg", PhotoJpeg()});
     g_productPath = (FixtureFolder("drawer") / "drawer.scr").string();
     std::string error;
-    ASSERT_TRUE(WriteProductFile(g_productPath, FakeEngine(4096), content, &error)) << error;
+    ASSERT_TRUE(WriteProduct(g_productPath, FakeEngine(4096), content, &error)) << error;
   }
 
   void SetUp() override {
@@ -274,10 +295,10 @@ TEST_F(DrawerTest, InitFailsWithoutTheFontDescriptionAndAppliesTheBrightnessRamp
   EXPECT_EQ(ramp[255], 32640);
 
   std::vector<ContentEntry> noFont =
-      Without(SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed}), {"fonts/basic.font"});
+      Without(SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed}), {kFontDescriptionName});
   const std::string path = (FixtureFolder("no-font") / "no-font.scr").string();
   std::string error;
-  ASSERT_TRUE(WriteProductFile(path, FakeEngine(4096), noFont, &error)) << error;
+  ASSERT_TRUE(WriteProduct(path, FakeEngine(4096), noFont, &error)) << error;
   ASSERT_TRUE(OpenContentArchive(path.c_str()));
   CDrawer withoutFont;
   EXPECT_FALSE(withoutFont.Init(m_window.GetHandle(), false));
@@ -319,4 +340,46 @@ TEST_F(DrawerTest, ALostFullScreenDeviceIsResetAndDrawsAgain) {
   DrawWipe(1.0f, "images/2.jpg", "images/1.jpg", &image);
   EXPECT_TRUE(ColourNear(image.At(0.5, 0.5), kGreen)) << std::hex << image.At(0.5, 0.5);
   EXPECT_EQ(image.width, 1024);
+}
+
+TEST_F(DrawerTest, APhotoDecodedAtTheScreensSizeLooksLikeItsFullSizeDecode) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), true));
+  CTransition transition(kGridColumns, kGridRows);
+  ASSERT_TRUE(transition.SetEffect(0, 0.5f, 0.5f));
+  const float* keep = transition.ComputeMask(0.0f);
+  BackBuffer images[2];
+  D3DSURFACE_DESC tops[2] = {};
+  for (int scaled = 0; scaled < 2; ++scaled) {
+    SlidePicture photo;  // stretched: its own size is not needed
+    photo.texture =
+        CCom<IDirect3DTexture8>(m_drawer->LoadImageTexture("textures/photo.jpg", scaled == 1));
+    ASSERT_TRUE(photo.texture);
+    ASSERT_EQ(photo.texture->GetLevelDesc(0, &tops[scaled]), D3D_OK);
+    ASSERT_TRUE(m_drawer->DrawScene(&photo, &photo, keep));
+    ReadBackBuffer(m_drawer->GetDevice(), &images[scaled]);
+  }
+  ASSERT_EQ(images[0].width, 1024);
+  ASSERT_EQ(images[0].height, 768);
+  EXPECT_EQ(tops[0].Width, 3840u);
+  EXPECT_LE(tops[1].Width, 1024u);
+  EXPECT_LE(tops[1].Height, 1024u);
+
+  // The picture is no flat field (the comparison could not fail on one), and the two
+  // decodes agree pixel for pixel within what filtering explains.
+  EXPECT_FALSE(ColoursMatch(images[1].At(0.05, 0.5), images[1].At(0.95, 0.5), kTolerance));
+  int worst = 0;
+  double total = 0;
+  for (size_t i = 0; i < images[0].pixels.size(); ++i) {
+    for (int c = 0; c < 3; ++c) {
+      const int a = (images[0].pixels[i] >> (8 * c)) & 0xFF,
+                b = (images[1].pixels[i] >> (8 * c)) & 0xFF;
+      worst = std::max(worst, std::abs(a - b));
+      total += std::abs(a - b);
+    }
+  }
+  const double mean = total / (3.0 * images[0].pixels.size());
+  std::printf("full %ux%u, scaled %ux%u: mean difference %.2f, largest %d\n", tops[0].Width,
+              tops[0].Height, tops[1].Width, tops[1].Height, mean, worst);
+  EXPECT_LT(mean, 4.0);
+  EXPECT_LE(worst, 96);
 }

@@ -10,6 +10,7 @@
 
 #include "base/error_trace.h"
 #include "base/settings.h"
+#include "resources/resource_ids.h"
 #include "tests/win/support/saver_harness.h"
 #include "ui/main_dlg.h"
 
@@ -30,7 +31,7 @@ void CALLBACK PressAbout(HWND, UINT, UINT_PTR timer, DWORD) {
   if (dialog == nullptr) return;
   KillTimer(nullptr, timer);
   g_captionSeen = WindowText(dialog);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1015, BN_CLICKED), 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED), 0);
 }
 
 void FailingHelp() { Raise("\"help failed\""); }

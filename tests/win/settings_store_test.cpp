@@ -23,9 +23,7 @@ class SettingsStoreTest : public ::testing::Test {
 };
 
 // Returns whether the value was written, so that callers can stop the test.
-bool WriteDword(const char* name, DWORD value) {
-  return WriteRegistryValue(kKey, name, REG_DWORD, &value, sizeof value);
-}
+bool WriteDword(const char* name, DWORD value) { return WriteRegistryDword(kKey, name, value); }
 }  // namespace
 
 TEST_F(SettingsStoreTest, AFreshProfileCreatesTheKeyAndKeepsTheDefaults) {

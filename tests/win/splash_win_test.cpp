@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/content_archive.h"
+#include "data/content_layout.h"
 #include "tests/support/product_fixture.h"
 #include "tests/win/support/saver_harness.h"
 #include "ui/dib_surface.h"
@@ -72,9 +73,8 @@ TEST(DibSurface, LoadsBitmapsStretchedAndRefusesBrokenOnes) {
 TEST(SplashThread, AnimatesAWindowOfThisProcess) {
   const std::filesystem::path product = std::filesystem::path(ScratchFolder()) / "splash.scr";
   std::vector<FixtureEntry> entries = {{"config/config.xml", "<ini></ini>"}};
-  for (int i = 0; i < 4; ++i)
-    entries.push_back({"splash/splash" + std::to_string(i + 1) + ".bmp",
-                       SolidBitmapFile(64, 48, kSplashColours[i])});
+  for (int i = 0; i < kSplashCount; ++i)
+    entries.push_back({kSplashFileNames[i], SolidBitmapFile(64, 48, kSplashColours[i])});
   ASSERT_TRUE(WriteProduct(product, FakeEngine(4096), entries));
   ASSERT_TRUE(OpenContentArchive(product.string().c_str()));
 
@@ -93,7 +93,6 @@ TEST(SplashThread, AnimatesAWindowOfThisProcess) {
     ASSERT_EQ(last.height, 112);
     centre.push_back(last.At(76, 56));
   }
-  SaveBitmap(last, ScratchFolder() + "\\splash-window.bmp");
   StopSplashThread();
   DestroyWindow(target);
   CloseContentArchive();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/content_layout.h"
 #include "render/bitmap_font.h"
 #include "tools/common/whole_file.h"
 #include "tools/quillfont/font_atlas.h"
@@ -108,8 +109,8 @@ int main(int argc, char** argv) {
 
   const std::filesystem::path dir(outDir);
   const std::vector<uint8_t> tga = EncodeTga(atlas);
-  const std::filesystem::path tgaPath = dir / "textures" / "font.tga";
-  const std::filesystem::path fontFile = dir / "fonts" / "basic.font";
+  const std::filesystem::path tgaPath = dir / kFontTextureName;
+  const std::filesystem::path fontFile = dir / kFontDescriptionName;
   if (!WriteFile(tgaPath, tga.data(), tga.size())) {
     std::fprintf(stderr, "quillfont: cannot write %s\n", tgaPath.string().c_str());
     return 1;

@@ -140,9 +140,10 @@ class CChecker {
   }
 
   void CheckFont() {
-    const ContentFile* file = m_folder.Find("fonts/basic.font");
+    const ContentFile* file = m_folder.Find(kFontDescriptionName);
     if (file == nullptr) {
-      Error("fonts/basic.font: missing; the engine's renderer does not start without it");
+      Error(std::string(kFontDescriptionName) +
+            ": missing; the engine's renderer does not start without it");
       return;
     }
     std::string bytes;
@@ -169,14 +170,12 @@ class CChecker {
       const char* name;
       const char* consequence;
     };
-    const Expected expected[] = {
-        {"textures/font.tga", "the clock and the frame-rate counter draw nothing"},
-        {"textures/default.jpg", "the engine loads it at start"},
-        {"splash/splash1.bmp", "the preview shows fewer pictures"},
-        {"splash/splash2.bmp", "the preview shows fewer pictures"},
-        {"splash/splash3.bmp", "the preview shows fewer pictures"},
-        {"splash/splash4.bmp", "the preview shows fewer pictures"},
+    std::vector<Expected> expected = {
+        {kFontTextureName, "the clock and the frame-rate counter draw nothing"},
+        {kDefaultTextureName, "the engine loads it at start"},
     };
+    for (const char* splash : kSplashFileNames)
+      expected.push_back({splash, "the preview shows fewer pictures"});
     for (const Expected& e : expected)
       if (m_folder.Find(e.name) == nullptr)
         Warning(std::string(e.name) + ": missing; " + e.consequence);

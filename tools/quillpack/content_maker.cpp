@@ -99,7 +99,7 @@ bool CContentMaker::ConvertPhotos(const std::vector<std::filesystem::path>& phot
       ++counts->skipped;
       continue;
     }
-    if (!Write("images/" + std::to_string(counts->taken) + ".jpg", photo.jpeg)) return false;
+    if (!Write(ImageFileName(counts->taken), photo.jpeg)) return false;
     ++counts->taken;
     counts->copied += photo.action == PhotoAction::kCopied;
     counts->transcoded += photo.action == PhotoAction::kTranscoded;
@@ -112,10 +112,10 @@ bool CContentMaker::ConvertPhotos(const std::vector<std::filesystem::path>& phot
 
 bool CContentMaker::WriteSplashes(int imageCount) {
   CPhotoConverter converter;
-  for (int k = 0; k < 4; ++k) {
+  for (int k = 0; k < kSplashCount; ++k) {
     // The middles of four equal stretches of the slideshow.
     const int index = (2 * k + 1) * imageCount / 8;
-    const std::string name = "images/" + std::to_string(index) + ".jpg";
+    const std::string name = ImageFileName(index);
     std::string jpeg;
     std::string why;
     MipLevel photo;
@@ -124,7 +124,7 @@ bool CContentMaker::WriteSplashes(int imageCount) {
     if (!converter.DecodeResult(jpeg, kSplashWidth, kSplashHeight, &photo))
       return Error(name + ": " + converter.GetError());
     CoverAndCrop(photo, kSplashWidth, kSplashHeight, &splash);
-    if (!Write("splash/splash" + std::to_string(k + 1) + ".bmp", EncodeBmp24(splash))) return false;
+    if (!Write(kSplashFileNames[k], EncodeBmp24(splash))) return false;
   }
   return true;
 }
@@ -161,11 +161,11 @@ bool CContentMaker::WriteFixedFiles(const ProductIdentity& ansi) {
   CTurboJpeg jpeg;
   std::string textureJpeg;
   if (!jpeg.Encode(texture, kReencodeQuality, &textureJpeg))
-    return Error("textures/default.jpg: " + jpeg.GetError());
-  return Write("fonts/basic.font",
+    return Error(std::string(kDefaultTextureName) + ": " + jpeg.GetError());
+  return Write(kFontDescriptionName,
                FormatFontDescription(atlas, m_options.font.filename().u8string())) &&
-         Write("textures/font.tga", std::string(tga.begin(), tga.end())) &&
-         Write("textures/default.jpg", textureJpeg) &&
+         Write(kFontTextureName, std::string(tga.begin(), tga.end())) &&
+         Write(kDefaultTextureName, textureJpeg) &&
          Write("config/config.xml", FormatConfigDocument(ansi, m_options.monitors, m_options.fit));
 }
 

@@ -85,7 +85,7 @@ std::string FormatInstallerScript(const InstallerPlan& plan) {
   line("InstallDir \"$LOCALAPPDATA\\Programs\\" + Escape(folder) + "\"");
   line("!define PRODUCT_FILE " + Quote(plan.productFileName));
   line("!define DESKTOP_KEY \"Control Panel\\Desktop\"");
-  line("!define SETTINGS_KEY " + Quote("Software\\" + id.company + "\\" + id.title));
+  line("!define SETTINGS_KEY " + Quote(SettingsKeyName(id.company, id.title)));
   line("!define COMPANY_KEY " + Quote("Software\\" + id.company));
   line("!define UNINSTALL_KEY " +
        Quote("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + id.company + " " +

@@ -45,6 +45,7 @@ const char kUsage[] =
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
     "  quillpack check CONTENT_DIR\n"
+    "  quillpack key CONTENT_DIR\n"
     "  quillpack list PRODUCT.scr\n"
     "  quillpack extract PRODUCT.scr -o DIR\n"
     "\n"
@@ -70,6 +71,8 @@ const char kUsage[] =
     "         under a temporary name and renamed into place when complete; it may not\n"
     "         replace the engine file.\n"
     "check    runs the checks alone. Exit status 1 when there is an error.\n"
+    "key      prints the registry key below HKEY_CURRENT_USER where the product keeps\n"
+    "         its settings, as the engine names it from config/config.xml.\n"
     "list     lists a product's entries (uncompressed size and name) and its screen\n"
     "         options <Monitors> and <Fit>.\n"
     "         check and list then describe the music tracks: length, channels, rate.\n"
@@ -243,6 +246,31 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
              }),
              out, err);
   out << line.operands[0] << ": " << content.GetFiles().size() << " files, ready to pack\n";
+  return kExitOk;
+}
+
+int Key(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.operands.size() != 1 || line.hasOutput) {
+    err << "quillpack: key needs CONTENT_DIR\n";
+    return kExitUsage;
+  }
+  CContentFolder content;
+  if (!content.Scan(std::filesystem::u8path(line.operands[0]))) {
+    err << "error: " << content.GetError() << '\n';
+    return kExitFailure;
+  }
+  const ContentFile* file = content.Find(kConfigEntryName);
+  std::string bytes, why;
+  XmlDocumentPtr document = CreateXmlDocument();
+  if (file == nullptr || !ReadWholeFile(file->path, &bytes, &why) || !document ||
+      !document->Parse(bytes.data(), static_cast<int>(bytes.size()))) {
+    err << "error: " << line.operands[0] << ": no readable config/config.xml " << why << '\n';
+    return kExitFailure;
+  }
+  // The engine's own lookup and fallbacks, so the key is the one the product uses.
+  out << SettingsKeyName(GetConfigValue(*document, kConfigSection, "Company", kMissingConfigValue),
+                         GetConfigValue(*document, kConfigSection, "Title", kMissingConfigValue))
+      << '\n';
   return kExitOk;
 }
 
@@ -487,6 +515,7 @@ int RunQuillpack(const std::vector<std::string>& args, std::ostream& out, std::o
   if (line.command == "installer") return Installer(line, out, err);
   if (line.command == "build") return Build(line, out, err);
   if (line.command == "check") return Check(line, out, err);
+  if (line.command == "key") return Key(line, out, err);
   if (line.command == "list") return List(line, out, err);
   if (line.command == "extract") return Extract(line, out, err);
   if (line.command == "help" || line.command == "--help" || line.command == "-h") {

@@ -176,6 +176,10 @@ bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, co
   return result == ERROR_SUCCESS;
 }
 
+bool WriteRegistryDword(const std::string& key, const char* name, DWORD value) {
+  return WriteRegistryValue(key, name, REG_DWORD, &value, sizeof value);
+}
+
 void DeleteRegistryTree(const std::string& key) { RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
 
 bool RegistryKeyExists(const std::string& key) {
@@ -189,38 +193,6 @@ bool RegistryKeyExists(const std::string& key) {
 ScreenImage CaptureScreen() {
   const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   return CaptureScreenRect(screen);
-}
-
-bool SaveBitmap(const ScreenImage& image, const std::string& path) {
-  const int rowBytes = (image.width * 3 + 3) & ~3;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = image.width;
-  header.biHeight = image.height;  // bottom-up
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biSizeImage = static_cast<DWORD>(rowBytes) * image.height;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header;
-  file.bfSize = file.bfOffBits + header.biSizeImage;
-  HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
-            WriteFile(out, &header, sizeof header, &written, nullptr);
-  std::vector<unsigned char> row(rowBytes, 0);
-  for (int y = image.height - 1; ok && y >= 0; --y) {
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t pixel = image.At(x, y);
-      row[x * 3 + 0] = pixel & 0xFF;
-      row[x * 3 + 1] = (pixel >> 8) & 0xFF;
-      row[x * 3 + 2] = (pixel >> 16) & 0xFF;
-    }
-    ok = WriteFile(out, row.data(), rowBytes, &written, nullptr) != FALSE;
-  }
-  CloseHandle(out);
-  return ok;
 }
 
 std::string ScreensaverPath() {

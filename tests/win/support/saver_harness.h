@@ -56,6 +56,7 @@ bool ReadRegistryDword(const std::string& key, const char* name, DWORD* value, D
 bool ReadRegistryString(const std::string& key, const char* name, std::string* value);
 bool WriteRegistryValue(const std::string& key, const char* name, DWORD type, const void* data,
                         DWORD size);
+bool WriteRegistryDword(const std::string& key, const char* name, DWORD value);
 void DeleteRegistryTree(const std::string& key);
 bool RegistryKeyExists(const std::string& key);
 
@@ -67,8 +68,6 @@ struct ScreenImage {
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 ScreenImage CaptureScreen();
-// Writes a capture as a 24-bit BMP (for people looking at failures).
-bool SaveBitmap(const ScreenImage& image, const std::string& path);
 
 // The Windows path of the screensaver under test (environment variable QUILL_SCR,
 // set by the test registration).

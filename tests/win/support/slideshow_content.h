@@ -8,14 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "data/content_layout.h"
 #include "tests/support/image_files.h"
-#include "tools/common/whole_file.h"
-#include "tools/quillpack/product_writer.h"
-
-struct ContentEntry {
-  std::string name;
-  std::string data;
-};
+#include "tests/support/product_builder.h"
 
 inline std::string ToString(const std::vector<uint8_t>& bytes) {
   return std::string(bytes.begin(), bytes.end());
@@ -56,12 +51,12 @@ inline std::vector<ContentEntry> SlideshowContent(const std::string& title,
                                                   const std::vector<uint32_t>& colours) {
   std::vector<ContentEntry> entries = {
       {"config/config.xml", ProductConfig(title, company)},
-      {"fonts/basic.font", BlockFontDescription()},
-      {"textures/font.tga", ToString(EncodeTga(std::vector<uint32_t>(64, 0xFFFFFFFFu), 8, 8))},
-      {"textures/default.jpg", SolidJpeg(0x101010, 16, 16)},
+      {kFontDescriptionName, BlockFontDescription()},
+      {kFontTextureName, ToString(EncodeTga(std::vector<uint32_t>(64, 0xFFFFFFFFu), 8, 8))},
+      {kDefaultTextureName, SolidJpeg(0x101010, 16, 16)},
   };
   for (size_t i = 0; i < colours.size(); ++i)
-    entries.push_back({"images/" + std::to_string(i) + ".jpg", SolidJpeg(colours[i])});
+    entries.push_back({ImageFileName(static_cast<int>(i)), SolidJpeg(colours[i])});
   return entries;
 }
 
@@ -75,23 +70,4 @@ inline std::vector<ContentEntry> Without(std::vector<ContentEntry> entries,
     if (!drop) kept.push_back(std::move(entry));
   }
   return kept;
-}
-
-// Writes engine + archive + trailer; the reason in *error when it fails.
-inline bool WriteProductFile(const std::string& path, const std::string& engine,
-                             const std::vector<ContentEntry>& entries, std::string* error) {
-  CProductWriter writer;
-  bool ok = writer.Begin(path, engine.data(), engine.size());
-  for (size_t i = 0; ok && i < entries.size(); ++i)
-    ok = writer.AddEntry(entries[i].name, entries[i].data.data(), entries[i].data.size());
-  ok = ok && writer.Commit();
-  if (!ok && error != nullptr) *error = writer.GetError();
-  return ok;
-}
-
-// The file's bytes; empty when it cannot be read.
-inline std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  std::string error;
-  return ReadWholeFile(path, &bytes, &error) ? bytes : std::string();
 }

@@ -1,0 +1,108 @@
+// The decode worker: pictures prepared on its thread at the screen's size, failures
+// handed back as nothing, and a run that ends in the middle of a huge decode.
+#include "render/decode_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "tests/support/image_files.h"
+
+namespace {
+
+// Serves one file's bytes under any name and counts reads and the copies still
+// alive, so a test can see that the worker let go of everything it read.
+struct CountingReader {
+  struct CountedFile : CFileData {
+    explicit CountedFile(std::atomic<int>& count) : alive(count) { ++alive; }
+    ~CountedFile() override { --alive; }
+    std::atomic<int>& alive;
+  };
+  CDecodeWorker::FileReader Reader() {
+    return [this](const char*, const std::atomic<bool>*) -> std::unique_ptr<IFileData> {
+      ++reads;
+      if (bytes.empty()) return nullptr;
+      auto file = std::make_unique<CountedFile>(alive);
+      file->Assign(bytes.data(), static_cast<int>(bytes.size()));
+      return file;
+    };
+  }
+  std::vector<uint8_t> bytes;
+  std::atomic<int> reads{0}, alive{0};
+};
+
+std::vector<uint8_t> GradientJpeg(int width, int height, const JpegOptions& options = {}) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels[static_cast<size_t>(y) * width + x] =
+          0xFF000000u | ((x * 255 / width) << 16) | ((y * 255 / height) << 8) | ((x ^ y) & 0xFF);
+  return EncodeJpeg(pixels, width, height, options);
+}
+
+}  // namespace
+
+TEST(DecodeWorkerTest, PreparesPicturesAtTheScreensSizeAndHandsBackNothingForBadFiles) {
+  const struct {
+    const char* what;
+    std::vector<uint8_t> file;
+    int expectedWidth, expectedHeight;  // 0: no picture
+  } cases[] = {
+      {"a photo over twice the screen", GradientJpeg(2400, 1800), 1024, 768},
+      {"a photo narrower but taller than the screen", GradientJpeg(640, 960), 640, 768},
+      {"not an image", {'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'}, 0, 0},
+      {"a missing file", {}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CountingReader files{c.file};
+    CDecodeWorker worker(files.Reader());
+    ImageRequest request;
+    request.screenWidth = 1024;
+    request.screenHeight = 768;
+    worker.Begin("images/0.jpg", request);
+    DecodedImage image;
+    while (!worker.Take(image)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(files.reads, 1);
+    EXPECT_EQ(files.alive, 0);
+    EXPECT_FALSE(worker.Take(image));  // one result, handed out once
+    if (c.expectedWidth == 0) {
+      EXPECT_TRUE(image.levels.empty());
+    } else {
+      ASSERT_FALSE(image.levels.empty());
+      EXPECT_EQ(image.levels[0].width, c.expectedWidth);
+      EXPECT_EQ(image.levels[0].height, c.expectedHeight);
+      EXPECT_EQ(image.levels.back().width, 1);
+    }
+  }
+}
+
+TEST(DecodeWorkerTest, StoppingDuringAHugeProgressiveDecodeDropsItAndKeepsNothing) {
+  JpegOptions options;
+  options.progressive = true;
+  options.quality = 100;
+  CountingReader files{GradientJpeg(4096, 4096, options)};
+
+  // The stop flag alone ends a decode, with nothing left in the output.
+  std::atomic<bool> stop{true};
+  ImageRequest stopped;
+  stopped.stop = &stop;
+  DecodedImage out;
+  EXPECT_FALSE(DecodeImage(files.bytes.data(), files.bytes.size(), stopped, out));
+  EXPECT_TRUE(out.levels.empty());
+
+  // Stopped while it decodes, the worker has let go of the file, hands back no
+  // picture and takes no further job. (Sanitizer builds check for leaks.)
+  CDecodeWorker worker(files.Reader());
+  worker.Begin("images/0.jpg", ImageRequest{});
+  while (files.reads < 1) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  worker.Stop();
+  EXPECT_EQ(files.alive, 0);
+  EXPECT_FALSE(worker.Take(out));
+  worker.Begin("images/1.jpg", ImageRequest{});
+  EXPECT_FALSE(worker.Take(out));
+  EXPECT_EQ(files.reads, 1);
+}
