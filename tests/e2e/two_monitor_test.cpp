@@ -134,11 +134,6 @@ TEST(TwoMonitors, EveryMonitorShowsTheSlideshowInThePicturesShape) {
         EXPECT_TRUE(WaitForImageAt(x, screen.bottom - 3, kWindowWaitMs)) << screen.left;
       }
     }
-    // Kept for people looking at the result: both monitors side by side.
-    RECT both{};
-    UnionRect(&both, &screens[0], &screens[1]);
-    SaveBitmap(CaptureScreenRect(both),
-               ScratchFolder() + "\\every screen " + ToString(fit) + ".bmp");
     Sleep(kPastGraceMs);
     DWORD exitCode = 0xFFFFFFFF;
     ASSERT_TRUE(EndsOnA31PixelMove(saver, start, &exitCode));
