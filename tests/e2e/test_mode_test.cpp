@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/screen_options.h"
+#include "data/content_layout.h"
 #include "tests/e2e/product_files.h"
 #include "ui/saver_wnd.h"
 
@@ -122,6 +124,34 @@ TEST(TestMode, WithoutTheFontTextureAndTheDefaultTextureItStillRuns) {
   EXPECT_TRUE(WaitUntil(
       [&] { return ColourNear(CaptureScreen().At(centre.x, centre.y) & 0xFFFFFF, kGreen); }, 5000));
   EXPECT_EQ(FindMessageBox(saver.Id()), nullptr);
+  EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
+}
+
+// A product asking for every monitor and fit: still one window, the 2:1 picture whole
+// in it with black above and below.
+TEST(TestMode, OneWindowWhateverMonitorsSaysAndPicturesPlacedByFit) {
+  const std::string title = "Test Mode Fit";
+  StoreTimes(title, 1, 1);
+  std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
+  content[0].data =
+      ProductConfig(title, kCompany,
+                    std::string("<") + kMonitorsElement + ">all</" + kMonitorsElement + "><" +
+                        kFitElement + ">fit</" + kFitElement + ">");
+  content.push_back({ImageFileName(0), SolidJpeg(kGreen, 256, 128)});
+  CTestProcess saver;
+  ASSERT_TRUE(saver.Start(MakeProduct("test-mode-fit.scr", content), "/t"));
+  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+  ASSERT_NE(window, nullptr);
+  RECT client{};
+  GetClientRect(window, &client);
+  ASSERT_GT(client.bottom, client.right / 2 + 20);  // room for bars
+  POINT centre{client.right / 2, client.bottom / 2}, top{client.right / 2, 4};
+  ClientToScreen(window, &centre);
+  ClientToScreen(window, &top);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return ColourNear(CaptureScreen().At(centre.x, centre.y) & 0xFFFFFF, kGreen); }, 5000));
+  EXPECT_TRUE(ColourNear(CaptureScreen().At(top.x, top.y) & 0xFFFFFF, 0));
+  EXPECT_EQ(FindWindows(saver.Id(), kSaverWindowClass, nullptr).size(), 1u);
   EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
 }
 
