@@ -20,8 +20,8 @@ constexpr int kBufferCount = 3;                       // 300 ms queued ahead
 // all, so the end does not click.
 constexpr int kStopFadeSteps = 4;
 constexpr DWORD kStopFadeStepMs = 5;
-// How long Stop waits for the thread; it ends within the fade unless a track is
-// being read at that moment.
+// How long Stop waits for the thread; it ends within the fade and the block of a
+// track being read at that moment.
 constexpr DWORD kStopWaitMs = 2000;
 
 // Scales both channels of a waveOut volume word pair.
@@ -65,9 +65,11 @@ void CMusicPlayer::State::Play() {
   if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return;
   CMusicSource source;
   if (!source.Open(path) || source.GetTrackCount() == 0) return;
+  // A track being read when the run ends is given up at its next block, so Stop
+  // never waits for the whole of a large one.
   CMusicMixer mixer(
-      source.GetTrackCount(), [&source](int number) { return source.ReadTrack(number); },
-      volumePercent);
+      source.GetTrackCount(),
+      [this, &source](int number) { return source.ReadTrack(number, &stop); }, volumePercent);
   std::vector<int16_t> pcm[kBufferCount];
   for (auto& buffer : pcm) buffer.resize(kBufferFrames * kMusicOutputChannels);
   // The first buffer is made before the device is opened: no decodable track, no device.

@@ -14,14 +14,14 @@ bool CMusicSource::Open(const char* programPath) {
   return true;
 }
 
-std::unique_ptr<IFileData> CMusicSource::ReadTrack(int number) {
+std::unique_ptr<IFileData> CMusicSource::ReadTrack(int number, const std::atomic<bool>* stop) {
   if (number < 0 || number >= m_trackCount) return nullptr;
   const std::string key = ArchiveLookupKey(MusicFileName(number));
   const std::vector<ArchiveEntryInfo>& entries = m_archive.GetEntries();
   for (size_t i = 0; i < entries.size(); ++i) {
     if (ArchiveLookupKey(entries[i].name) != key) continue;
     if (entries[i].uncompressedSize > static_cast<uint64_t>(kMaxMusicTrackBytes)) return nullptr;
-    return m_archive.ReadEntry(i);
+    return m_archive.ReadEntry(i, stop);
   }
   return nullptr;
 }

@@ -2,6 +2,7 @@
 // that its reads never meet the renderer's.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "data/content_archive.h"
@@ -14,8 +15,9 @@ class CMusicSource {
   bool Open(const char* programPath);
   int GetTrackCount() const { return m_trackCount; }
   // Track `number` whole; null when it is absent, unreadable or larger than
-  // kMaxMusicTrackBytes (refused before anything is read).
-  std::unique_ptr<IFileData> ReadTrack(int number);
+  // kMaxMusicTrackBytes (refused before anything is read), and when `stop` turns true
+  // while it is read.
+  std::unique_ptr<IFileData> ReadTrack(int number, const std::atomic<bool>* stop = nullptr);
 
  private:
   CContentArchive m_archive;

@@ -325,10 +325,10 @@ std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe,
   return ReadCurrent(probe, stop);
 }
 
-std::unique_ptr<IFileData> CContentArchive::ReadEntry(size_t index) {
+std::unique_ptr<IFileData> CContentArchive::ReadEntry(size_t index, const std::atomic<bool>* stop) {
   if (m_state == nullptr || index >= m_state->positions.size()) return nullptr;
   if (unzGoToFilePos64(m_state->handle, &m_state->positions[index]) != UNZ_OK) return nullptr;
-  return ReadCurrent(false, nullptr);
+  return ReadCurrent(false, stop);
 }
 
 std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe, const std::atomic<bool>* stop) {

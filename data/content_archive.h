@@ -83,8 +83,9 @@ class CContentArchive {
 
   // Entries in central-directory order (those the library can reach).
   const std::vector<ArchiveEntryInfo>& GetEntries() const;
-  // Reads the entry at `index` of GetEntries(); null on any failure.
-  std::unique_ptr<IFileData> ReadEntry(size_t index);
+  // Reads the entry at `index` of GetEntries(); null on any failure, and when `stop`
+  // turns true (checked as Read checks it).
+  std::unique_ptr<IFileData> ReadEntry(size_t index, const std::atomic<bool>* stop = nullptr);
 
  private:
   struct State;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -157,6 +158,9 @@ TEST(ContentArchiveRoundTrip, EveryEntryByteForByte) {
       ASSERT_TRUE(data) << entries[i].name;
       EXPECT_EQ(std::string(data->GetData(), static_cast<size_t>(data->GetSize())),
                 entries[i].data);
+      // A reader told to stop gets nothing of an entry that has bytes to read.
+      const std::atomic<bool> stop{true};
+      EXPECT_EQ(archive.ReadEntry(i, &stop) == nullptr, !entries[i].data.empty());
     }
     // "dup/a.txt" answers with the first of its two spellings, so only the others are
     // compared by name.
