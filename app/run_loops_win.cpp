@@ -68,7 +68,15 @@ void CSaverApp::RunRenderedMode(bool fullScreen, const std::function<void()>& be
 }
 
 void CSaverApp::DoTest() {
-  RunInErrorFrame("CSaverApp::DoTest", [this] { RunRenderedMode(false, nullptr); });
+  RunInErrorFrame("CSaverApp::DoTest", [this] {
+    try {
+      RunRenderedMode(false, nullptr);
+    } catch (...) {
+      // The music must not play on under the report.
+      m_music.Stop();
+      throw;
+    }
+  });
 }
 
 // The screensaver: switch the display mode if asked, cover every monitor, run full
