@@ -15,7 +15,8 @@ class CVorbisTrack {
 
   // Starts decoding `size` bytes at `bytes`, which must stay valid while the track is
   // open. False for anything that is not a Vorbis stream whose headers fit the
-  // decoder's fixed memory (a hostile header cannot make it allocate more).
+  // decoder's fixed memory (a hostile header cannot make it allocate more), and for a
+  // sample rate above 384 kHz.
   bool Open(const unsigned char* bytes, int size);
   void Close();
   bool IsOpen() const { return m_decoder != nullptr; }

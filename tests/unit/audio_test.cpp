@@ -127,6 +127,8 @@ TEST(MusicDecoding, HostileFilesAreRefusedOrEndCleanly) {
   std::string hugeComment = good, wrappingComment = good;
   hugeComment.replace(vendor, 4, "\xF0\xFF\xFF\x7F", 4);
   wrappingComment.replace(vendor, 4, "\xFF\xFF\xFF\xFF", 4);
+  std::string hugeRate = good;  // the identification header claims 2^31 - 1 Hz
+  hugeRate.replace(good.find("\x01vorbis") + 12, 4, "\xFF\xFF\xFF\x7F", 4);
   std::string hugeSegments = good;
   hugeSegments[26] = '\xFF';  // the first page claims 255 segments of its payload
   std::string garbage(5000, '\0');
@@ -145,6 +147,7 @@ TEST(MusicDecoding, HostileFilesAreRefusedOrEndCleanly) {
       {"huge comment length", hugeComment},
       {"comment length wrapping to zero", wrappingComment},
       {"huge segment table", hugeSegments},
+      {"huge sample rate", hugeRate},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
