@@ -39,9 +39,12 @@ rm -f "$out"/capture-*.png
 pid=$!
 # The full-screen modes fill the screen. The test window's client area is the child
 # X window that Wine gives the Direct3D drawing inside the "Debug Window"; capturing
-# only it leaves out the frame.
+# only it leaves out the frame. Only lines indented below the window are its children:
+# until the child exists, the next top-level window must not be taken for it.
 client_area() {
-  xwininfo -root -tree | awk '/"Debug Window"/ { found = 1; next }
+  xwininfo -root -tree | awk '
+    /"Debug Window"/ { found = 1; match($0, /^ */); depth = RLENGTH; next }
+    found { match($0, /^ */); if (RLENGTH <= depth) exit }
     found && !/"/ && /[0-9]+x[0-9]+\+/ { split($(NF - 1), size, "+"); print size[1] $NF; exit }'
 }
 crop=$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9x]*\) .*/\1/p')+0+0
