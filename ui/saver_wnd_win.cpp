@@ -84,17 +84,19 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           HasCursorMovedFar(g_initialCursor, ReadCursor()))
         RequestClose(window);
       break;
+    // Only the debug window can be resized. The screensaver windows (one per
+    // monitor, sharing this state) must not take each other's sizes for a resize.
     case WM_ENTERSIZEMOVE:
-      g_sizing = true;
+      g_sizing = !saver;
       break;
     case WM_EXITSIZEMOVE:
       g_sizing = false;
-      NoteClientSize(window);
+      if (!saver) NoteClientSize(window);
       break;
     case WM_SIZE:
       // Maximise and restore come without a resize by the frame; the sizes during
       // one wait for its end, so the device is reset once, at the final size.
-      if (!g_sizing && (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED))
+      if (!saver && !g_sizing && (wParam == SIZE_MAXIMIZED || wParam == SIZE_RESTORED))
         NoteClientSize(window);
       break;
     case WM_CHAR:
