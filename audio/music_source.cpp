@@ -1,7 +1,7 @@
 // Finding and reading the music tracks of a product's archive.
 #include "audio/music_source.h"
 
-#include <string>
+#include <cstdint>
 
 #include "data/content_layout.h"
 
@@ -16,12 +16,11 @@ bool CMusicSource::Open(const char* programPath) {
 
 std::unique_ptr<IFileData> CMusicSource::ReadTrack(int number, const std::atomic<bool>* stop) {
   if (number < 0 || number >= m_trackCount) return nullptr;
-  const std::string key = ArchiveLookupKey(MusicFileName(number));
-  const std::vector<ArchiveEntryInfo>& entries = m_archive.GetEntries();
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (ArchiveLookupKey(entries[i].name) != key) continue;
-    if (entries[i].uncompressedSize > static_cast<uint64_t>(kMaxMusicTrackBytes)) return nullptr;
-    return m_archive.ReadEntry(i, stop);
-  }
-  return nullptr;
+  const long index = m_archive.FindEntry(MusicFileName(number).c_str());
+  if (index < 0) return nullptr;
+  // Refused before a byte is read or allocated.
+  if (m_archive.GetEntries()[static_cast<size_t>(index)].uncompressedSize >
+      static_cast<uint64_t>(kMaxMusicTrackBytes))
+    return nullptr;
+  return m_archive.ReadEntry(static_cast<size_t>(index), stop);
 }

@@ -298,28 +298,44 @@ const std::vector<ArchiveEntryInfo>& CContentArchive::GetEntries() const {
   return m_state ? m_state->entries : kNone;
 }
 
+namespace {
+// Readers name entries with either slash; the archive stores "/". False when the
+// name does not fit.
+bool CopyWithSlashes(const char* name, char (&copy)[kArchiveNameBufferSize], size_t& length) {
+  for (length = 0; length < sizeof(copy) && name[length] != '\0'; ++length)
+    copy[length] = name[length] == '\\' ? '/' : name[length];
+  if (length >= sizeof(copy)) return false;
+  copy[length] = '\0';
+  return true;
+}
+}  // namespace
+
+long CContentArchive::FindEntry(const char* name) const {
+  if (m_state == nullptr || name == nullptr) return -1;
+  char copy[kArchiveNameBufferSize];
+  size_t length = 0;
+  if (!CopyWithSlashes(name, copy, length) || length >= kArchiveLookupNameLimit) return -1;
+  const auto found = m_state->index.find(FoldName(copy, length));
+  return found == m_state->index.end() ? -1 : static_cast<long>(found->second);
+}
+
 std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe,
                                                  const std::atomic<bool>* stop) {
   if (m_state == nullptr || name == nullptr) return nullptr;
-  // Readers name entries with either slash; the archive stores "/".
-  char copy[kArchiveNameBufferSize];
-  size_t length = 0;
-  for (; length < sizeof(copy) && name[length] != '\0'; ++length)
-    copy[length] = name[length] == '\\' ? '/' : name[length];
-  if (length >= sizeof(copy)) return nullptr;
-  copy[length] = '\0';
-
   if (m_lookup == Lookup::DirectoryWalk) {
+    char copy[kArchiveNameBufferSize];
+    size_t length = 0;
+    if (!CopyWithSlashes(name, copy, length)) return nullptr;
     // A walk that ran into an unreadable record leaves the library refusing every
     // later lookup, even of entries before the damage; starting each lookup from the
     // first entry keeps one failure from spoiling the rest.
     unzGoToFirstFile(m_state->handle);
     if (unzLocateFile(m_state->handle, copy, 2) != UNZ_OK) return nullptr;
   } else {
-    if (length >= kArchiveLookupNameLimit) return nullptr;
-    const auto found = m_state->index.find(FoldName(copy, length));
-    if (found == m_state->index.end()) return nullptr;
-    if (unzGoToFilePos64(m_state->handle, &m_state->positions[found->second]) != UNZ_OK)
+    const long index = FindEntry(name);
+    if (index < 0) return nullptr;
+    if (unzGoToFilePos64(m_state->handle, &m_state->positions[static_cast<size_t>(index)]) !=
+        UNZ_OK)
       return nullptr;
   }
   return ReadCurrent(probe, stop);

@@ -81,6 +81,8 @@ class CContentArchive {
   std::unique_ptr<IFileData> Read(const char* name, bool probe,
                                   const std::atomic<bool>* stop = nullptr);
 
+  // Index in GetEntries() of the entry Read finds for `name`; -1 when there is none.
+  long FindEntry(const char* name) const;
   // Entries in central-directory order (those the library can reach).
   const std::vector<ArchiveEntryInfo>& GetEntries() const;
   // Reads the entry at `index` of GetEntries(); null on any failure, and when `stop`
