@@ -8,8 +8,10 @@
 #include "ui/window_class.h"
 
 namespace {
-// Only one window of the class exists at a time, so the procedure's state is kept
-// here rather than looked up from the handle.
+// The procedure's state is kept here rather than looked up from the handle. The debug
+// window is always alone; the screensaver windows (one per monitor when the product
+// asks for it) are made together at one cursor position, and input on any of them
+// ends the run, so one state serves them all.
 int g_debug = 0;                // 0: the screensaver window; else the debug window
 CursorPoint g_initialCursor;    // where the cursor was when the window was created
 long g_wheelTurned = 0;         // the wheel's turn since then, up to a notch
@@ -84,8 +86,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
           HasCursorMovedFar(g_initialCursor, ReadCursor()))
         RequestClose(window);
       break;
-    // Only the debug window can be resized. The screensaver windows (one per
-    // monitor, sharing this state) must not take each other's sizes for a resize.
+    // Only the debug window can be resized; the screensaver windows share this state
+    // and must not take each other's sizes for a resize.
     case WM_ENTERSIZEMOVE:
       g_sizing = !saver;
       break;
