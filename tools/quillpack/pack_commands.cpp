@@ -217,6 +217,9 @@ int Build(const CommandLine& line, std::ostream& out, std::ostream& err) {
       engine.resize(previous.GetArchiveOffset());
     }
   }
+  // A signature covers the file it was made for; the product is signed after build.
+  if (DropSignature(&engine))
+    out << "note: " << line.operands[1] << " is signed; its signature is left out of the product\n";
 
   CProductWriter writer;
   bool ok = writer.Begin(output, engine.data(), engine.size());

@@ -227,6 +227,18 @@ bool CarriesSignature(const std::string& bytes) {
   return FindTable(bytes, &entry);
 }
 
+bool DropSignature(std::string* programImage) {
+  const std::string& bytes = *programImage;
+  SecurityEntry entry;
+  if (!ReadSecurityEntry(bytes.size(), ReaderOf(bytes), &entry) ||
+      (entry.tableOffset == 0 && entry.tableSize == 0))
+    return false;
+  const bool sound = IsSoundCertificateTable(bytes.size(), ReaderOf(bytes), entry);
+  std::memset(&(*programImage)[entry.entryOffset], 0, 8);
+  if (sound) programImage->resize(entry.tableOffset);
+  return true;
+}
+
 bool CProductSigner::Fail(const std::string& why) {
   m_error = why;
   return false;

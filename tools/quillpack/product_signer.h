@@ -44,6 +44,11 @@ std::string CertificatesAsPem(const std::string& pkcs7);
 // Whether a program file's bytes carry a certificate table as signing writes it.
 bool CarriesSignature(const std::string& bytes);
 
+// Takes any signature off a program image that becomes an engine again: a table as
+// signing writes it is cut away, and the security entry is cleared even when the
+// table is already gone. False when there was none.
+bool DropSignature(std::string* programImage);
+
 class CProductSigner {
  public:
   explicit CProductSigner(SigningKey key) : m_key(std::move(key)) {}
