@@ -394,6 +394,10 @@ std::string CProductSigner::UninstallerFinalizeLine() {
   }
   // makensis hands the line to the system's shell with %1 as the uninstaller; every
   // argument is quoted for it, and texts the shell or NSIS would rewrite are refused.
+  if (self.find_first_of("'\"$%`\n") != std::string::npos) {
+    Fail(self + ": a quote, $, % or ` in quillpack's own path cannot be passed to makensis");
+    return "";
+  }
   std::string command = "\"" + self + "\" sign \"%1\"";
   SigningKey key = m_key;
   // makensis runs the line from the script's folder, so the key files are named whole.
