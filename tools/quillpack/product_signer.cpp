@@ -73,15 +73,12 @@ bool FindTable(const std::string& bytes, SecurityEntry* entry) {
 // cleared, and a product's padding after its trailer dropped, so that a re-signed
 // product holds exactly one signature over its unsigned bytes.
 std::string WithoutSignature(const std::string& bytes, bool product) {
-  SecurityEntry entry;
-  if (!FindTable(bytes, &entry)) return bytes;
-  std::string unsigned_ = bytes;
-  std::memset(&unsigned_[entry.entryOffset], 0, 8);
-  unsigned_.resize(entry.tableOffset);
+  std::string image = bytes;
   ArchiveTrailer trailer;
-  if (product && FindArchiveTrailer(bytes.size(), ReaderOf(bytes), &trailer))
-    unsigned_.resize(trailer.trailerOffset + kArchiveTrailerSize);
-  return unsigned_;
+  if (DropSignature(&image) && product &&
+      FindArchiveTrailer(bytes.size(), ReaderOf(bytes), &trailer) && trailer.beforeSignature)
+    image.resize(trailer.trailerOffset + kArchiveTrailerSize);
+  return image;
 }
 
 bool WriteFile(const std::filesystem::path& path, const std::string& bytes) {
