@@ -14,7 +14,7 @@ packages=(
   mingw-w64 wine wine64 xvfb xauth x11-utils imagemagick nasm dpkg-dev
   zlib1g-dev libjpeg62-turbo-dev libstb-dev libgtest-dev libgmock-dev googletest
   libbenchmark-dev libz-mingw-w64-dev fonts-dejavu-core libgl1-mesa-dri
-  libturbojpeg0-dev libexif-dev nsis libvorbis-dev libasound2 sox vorbis-tools
+  libturbojpeg0-dev libexif-dev nsis osslsigncode openssl libvorbis-dev libasound2 sox vorbis-tools
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 

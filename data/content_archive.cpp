@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "data/archive_trailer.h"
+
 namespace {
 
 // Bytes read ahead per file access. The library reads the central directory a few
@@ -26,6 +28,7 @@ struct ArchiveStream {
   FILE* file = nullptr;
   uint32_t archiveOffset = 0;  // file offset of the ZIP's first byte
   uint64_t zipSize = 0;        // bytes from the ZIP's first byte to the trailer
+  long long zipEnd = 0;        // file offset of the trailer, after which nothing is the ZIP's
   long long fileSize = 0;      // physical size when opened
   long long position = 0;      // the stream's position, a physical file offset
   bool failed = false;         // a read of the file failed
@@ -40,33 +43,29 @@ struct OpenRecord {
   ArchiveStream* stream = nullptr;
 };
 
-uint32_t ReadLittleEndian32(const unsigned char* bytes) {
-  return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-         uint32_t{bytes[3]} << 24;
-}
-
 voidpf ZCALLBACK OpenStream(voidpf opaque, const char* fileName, int mode) {
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ || fileName == nullptr)
     return nullptr;
   FILE* file = std::fopen(fileName, "rb");
   if (file == nullptr) return nullptr;
 
-  // Every step is checked: a file shorter than the trailer, or one that cannot be
-  // positioned, carries no archive.
-  unsigned char trailer[kArchiveTrailerSize];
+  // Every step is checked: a file that cannot be positioned, or whose trailer is
+  // neither at its end nor before its signature, carries no archive.
   long fileSize = -1;
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
   if (ok) {
     fileSize = std::ftell(file);
-    ok = fileSize >= kArchiveTrailerSize;
+    ok = fileSize >= 0;
   }
-  ok = ok && std::fseek(file, fileSize - kArchiveTrailerSize, SEEK_SET) == 0 &&
-       std::fread(trailer, 1, sizeof(trailer), file) == sizeof(trailer) &&
-       std::memcmp(trailer + 4, kArchiveMagic, sizeof(kArchiveMagic)) == 0;
-  const uint32_t archiveOffset = ok ? ReadLittleEndian32(trailer) : 0;
-  // An offset past the trailer's start cannot begin a ZIP inside this file; the
-  // library would otherwise be shown a file of negative length.
-  ok = ok && archiveOffset <= static_cast<unsigned long>(fileSize - kArchiveTrailerSize);
+  ArchiveTrailer trailer;
+  ok = ok && FindArchiveTrailer(
+                 static_cast<uint64_t>(fileSize),
+                 [file](uint64_t offset, void* buffer, size_t size) {
+                   return offset <= LONG_MAX &&
+                          std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
+                          std::fread(buffer, 1, size, file) == size;
+                 },
+                 &trailer);
   ArchiveStream* stream = ok ? new (std::nothrow) ArchiveStream : nullptr;
   if (stream == nullptr) {
     std::fclose(file);
@@ -75,10 +74,11 @@ voidpf ZCALLBACK OpenStream(voidpf opaque, const char* fileName, int mode) {
   // The window does the buffering; the runtime's own buffer would only copy twice.
   std::setvbuf(file, nullptr, _IONBF, 0);
   stream->file = file;
-  stream->archiveOffset = archiveOffset;
-  stream->zipSize = static_cast<uint64_t>(fileSize) - kArchiveTrailerSize - archiveOffset;
+  stream->archiveOffset = trailer.archiveOffset;
+  stream->zipSize = trailer.trailerOffset - trailer.archiveOffset;
+  stream->zipEnd = static_cast<long long>(trailer.trailerOffset);
   stream->fileSize = fileSize;
-  stream->position = archiveOffset;
+  stream->position = trailer.archiveOffset;
   if (opaque != nullptr) static_cast<OpenRecord*>(opaque)->stream = stream;
   return stream;
 }
@@ -149,7 +149,7 @@ long ZCALLBACK SeekStream(voidpf, voidpf stream, uLong offset, int origin) {
       break;
     case ZLIB_FILEFUNC_SEEK_END:
       // The ZIP ends where the trailer begins.
-      target = s->fileSize - kArchiveTrailerSize + static_cast<long>(offset);
+      target = s->zipEnd + static_cast<long>(offset);
       break;
     default:
       return -1;

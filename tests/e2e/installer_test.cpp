@@ -66,6 +66,13 @@ TEST(Installer, InstallsForTheUserAndUninstallsCleanly) {
 
   ASSERT_TRUE(RunToEnd(installer, "/S"));
   EXPECT_TRUE(FileExists(product)) << product;
+  // The driver checks the signatures of what was installed once Wine is done.
+  const std::string keep = Environment("QUILL_KIT_KEEP");
+  if (!keep.empty()) {
+    EXPECT_TRUE(CopyFileA(product.c_str(), (keep + "\\installed.scr").c_str(), FALSE));
+    EXPECT_TRUE(
+        CopyFileA((folder + "\\uninstall.exe").c_str(), (keep + "\\uninstall.exe").c_str(), FALSE));
+  }
   EXPECT_EQ(Desktop("SCRNSAVE.EXE"), product);
   EXPECT_EQ(Desktop("ScreenSaveActive"), "1");
   const struct {

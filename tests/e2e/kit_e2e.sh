@@ -2,11 +2,14 @@
 # The product maker's workflow end to end: photos made here, then the native
 # quillpack's new, build and installer, then the installer checked under Wine by
 # installer_check.exe. Exit 77 (skipped) when the native quillpack is not built.
-#   kit_e2e.sh QUILLPACK ENGINE.scr CHECK.exe WINE_DIR SCRATCH
+# With "signed", the product and the installer are signed with a throw-away
+# certificate, and osslsigncode must accept the product, the installer and the
+# uninstaller the installer wrote.
+#   kit_e2e.sh QUILLPACK ENGINE.scr CHECK.exe WINE_DIR SCRATCH [signed]
 set -euo pipefail
 # Absolute paths: the script works inside SCRATCH.
 quillpack=$(realpath -m "$1") engine=$(realpath -m "$2") check=$(realpath -m "$3")
-wine_dir=$(realpath -m "$4") scratch=$(realpath -m "$5")
+wine_dir=$(realpath -m "$4") scratch=$(realpath -m "$5") signed=${6:-}
 if [ ! -x "$quillpack" ]; then
   echo "kit_e2e: no native quillpack at $quillpack (build the native preset first)"
   exit 77
@@ -29,6 +32,26 @@ export QUILL_KIT_PRODUCT="Kit Harbour.scr"
 "$quillpack" new photos -o content --title "$QUILL_KIT_TITLE" --company "$QUILL_KIT_COMPANY" \
   --version "$QUILL_KIT_VERSION"
 "$quillpack" build content "$engine" -o "$QUILL_KIT_PRODUCT"
-"$quillpack" installer "$QUILL_KIT_PRODUCT" -o kit-harbour-installer.exe
+key=()
+if [ "$signed" = signed ]; then
+  # No timestamp: the test uses no network.
+  openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Quill Kit test" \
+    -keyout key.pem -out cert.pem 2>/dev/null
+  key=(--key key.pem --cert cert.pem)
+  "$quillpack" sign "$QUILL_KIT_PRODUCT" "${key[@]}" --name "$QUILL_KIT_TITLE"
+  "$quillpack" list "$QUILL_KIT_PRODUCT" >/dev/null
+  "$quillpack" extract "$QUILL_KIT_PRODUCT" -o extracted >/dev/null
+  mkdir kept
+  export QUILL_KIT_KEEP="Z:${scratch//\//\\}\\kept"
+fi
+"$quillpack" installer "$QUILL_KIT_PRODUCT" -o kit-harbour-installer.exe "${key[@]}"
 export QUILL_KIT_INSTALLER="Z:${scratch//\//\\}\\kit-harbour-installer.exe"
-exec "$here/../../cmake/wine-run.sh" "$wine_dir" "$check"
+"$here/../../cmake/wine-run.sh" "$wine_dir" "$check"
+if [ "$signed" = signed ]; then
+  for file in "$QUILL_KIT_PRODUCT" kit-harbour-installer.exe kept/uninstall.exe; do
+    osslsigncode verify -CAfile cert.pem -in "$file" >verify.log 2>&1 ||
+      { cat verify.log; echo "kit_e2e: osslsigncode does not accept $file" >&2; exit 1; }
+  done
+  cmp "$QUILL_KIT_PRODUCT" kept/installed.scr || { echo "kit_e2e: the installed file is not the signed product" >&2; exit 1; }
+  echo "kit_e2e: osslsigncode accepts the product, the installer and the uninstaller"
+fi

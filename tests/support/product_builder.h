@@ -45,6 +45,29 @@ inline std::string FakeEngine(size_t size) {
   return engine;
 }
 
+// The smallest program file signing tools take as a Windows program: a DOS header, a
+// PE32+ header whose data directory has all 16 entries, no sections, padded to 512.
+inline std::string MinimalPeEngine() {
+  std::string pe(512, '\0');
+  const auto put = [&pe](size_t at, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) pe[at + i] = static_cast<char>(value >> (8 * i));
+  };
+  pe.replace(0, 2, "MZ");
+  put(0x3C, 64, 4);  // the PE header's offset
+  pe.replace(64, 4, std::string("PE\0\0", 4));
+  put(68, 0x8664, 2);       // x86-64
+  put(84, 240, 2);          // size of the optional header
+  put(86, 0x22, 2);         // executable, large addresses
+  put(88, 0x20B, 2);        // PE32+
+  put(88 + 32, 0x1000, 4);  // section alignment
+  put(88 + 36, 0x200, 4);   // file alignment
+  put(88 + 56, 0x1000, 4);  // size of the image
+  put(88 + 60, 0x200, 4);   // size of the headers
+  put(88 + 68, 2, 2);       // a GUI program
+  put(88 + 108, 16, 4);     // entries in the data directory
+  return pe;
+}
+
 // The file's bytes; empty when it cannot be read (the comparisons then fail).
 inline std::string ReadWholeFile(const std::filesystem::path& path) {
   std::string bytes;

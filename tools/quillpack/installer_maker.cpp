@@ -9,6 +9,7 @@
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "data/xml_document.h"
+#include "tools/common/whole_file.h"
 #include "tools/quillpack/program_runner.h"
 
 namespace {
@@ -80,6 +81,7 @@ std::string FormatInstallerScript(const InstallerPlan& plan) {
   line("RequestExecutionLevel user");
   line("ManifestDPIAware true");
   line("SetCompressor /SOLID lzma");
+  if (!plan.uninstallerFinalize.empty()) line(plan.uninstallerFinalize);
   line("Name " + Quote(id.title));
   line("OutFile " + Quote(plan.outputPath.u8string()));
   line("InstallDir \"$LOCALAPPDATA\\Programs\\" + Escape(folder) + "\"");
@@ -208,7 +210,7 @@ bool CInstallerMaker::ReadIdentity(const std::filesystem::path& product,
 }
 
 bool CInstallerMaker::Make(const std::filesystem::path& product,
-                           const std::filesystem::path& output) {
+                           const std::filesystem::path& output, const SigningKey& key) {
   m_error.clear();
   m_toolOutput.clear();
   const std::string outputName = output.u8string();
@@ -225,18 +227,37 @@ bool CInstallerMaker::Make(const std::filesystem::path& product,
   // The installer and its script are written beside the output and renamed at the end.
   const std::filesystem::path script = Beside(output, ".partial.nsi");
   const std::filesystem::path partial = Beside(output, ".partial.exe");
-  const std::filesystem::path folder = std::filesystem::absolute(output, ec).parent_path();
-  plan.productPath = std::filesystem::absolute(product, ec).lexically_relative(folder);
-  if (plan.productPath.empty()) plan.productPath = std::filesystem::absolute(product, ec);
-  plan.outputPath = partial.filename();
+  const std::filesystem::path signedProduct = Beside(output, ".partial.scr");
   struct Cleanup {
-    std::filesystem::path script, installer;
+    std::filesystem::path script, installer, product;
     ~Cleanup() {
       std::error_code ignored;
       std::filesystem::remove(script, ignored);
       std::filesystem::remove(installer, ignored);
+      std::filesystem::remove(product, ignored);
     }
-  } cleanup{script, partial};
+  } cleanup{script, partial, signedProduct};
+  std::filesystem::path packed = product;
+  CProductSigner signer(key);
+  if (key.IsGiven()) {
+    plan.uninstallerFinalize = signer.UninstallerFinalizeLine();
+    if (plan.uninstallerFinalize.empty()) return Fail(signer.GetError());
+    // The installed file must be the signed product; an unsigned one is signed on a
+    // copy, leaving the maker's file as it was.
+    std::string bytes, why;
+    if (!ReadWholeFile(product, &bytes, &why)) return Fail(why);
+    if (!CarriesSignature(bytes)) {
+      if (!signer.Sign(product, signedProduct)) {
+        m_toolOutput = signer.GetToolOutput();
+        return Fail(signer.GetError());
+      }
+      packed = signedProduct;
+    }
+  }
+  const std::filesystem::path folder = std::filesystem::absolute(output, ec).parent_path();
+  plan.productPath = std::filesystem::absolute(packed, ec).lexically_relative(folder);
+  if (plan.productPath.empty()) plan.productPath = std::filesystem::absolute(packed, ec);
+  plan.outputPath = partial.filename();
   {
     // A byte-order mark tells makensis the script is UTF-8.
     std::ofstream file(script, std::ios::binary | std::ios::trunc);
@@ -252,6 +273,10 @@ bool CInstallerMaker::Make(const std::filesystem::path& product,
     return Fail(status < 0 ? "makensis could not be started: " + m_toolOutput +
                                  " (Debian's package nsis provides it)"
                            : "makensis failed with status " + std::to_string(status));
+  if (key.IsGiven() && !signer.Sign(partial, partial)) {
+    m_toolOutput = signer.GetToolOutput();
+    return Fail(signer.GetError());
+  }
   std::filesystem::rename(partial, output, ec);
   if (ec) return Fail(outputName + ": cannot put in place: " + ec.message());
   return true;

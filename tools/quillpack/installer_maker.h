@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tools/quillpack/product_identity.h"
+#include "tools/quillpack/product_signer.h"
 
 // What the script needs to know; every text is UTF-8. makensis works in the
 // script's folder, so paths relative to it keep the script usable wherever
@@ -20,6 +21,7 @@ struct InstallerPlan {
   std::string productFileName;        // name of the .scr as installed
   std::filesystem::path productPath;  // the product to put in, from the script's folder
   std::filesystem::path outputPath;   // where makensis writes, from the script's folder
+  std::string uninstallerFinalize;    // the line that signs the uninstaller; empty: unsigned
 };
 
 // The NSIS script for `plan`.
@@ -33,9 +35,11 @@ class CInstallerMaker {
  public:
   // Reads the product's identity through the engine's own configuration reader,
   // writes the script beside the output, runs makensis (QUILL_MAKENSIS or makensis
-  // on PATH) and renames the finished installer into place. False with the reason
-  // in GetError().
-  bool Make(const std::filesystem::path& product, const std::filesystem::path& output);
+  // on PATH) and renames the finished installer into place. Given a key, the
+  // installer, its uninstaller and the product it installs are signed (a product
+  // already signed goes in as it is). False with the reason in GetError().
+  bool Make(const std::filesystem::path& product, const std::filesystem::path& output,
+            const SigningKey& key = SigningKey());
 
   const std::string& GetError() const { return m_error; }
   // makensis's own output when it failed.

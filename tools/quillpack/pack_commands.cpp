@@ -28,6 +28,7 @@
 #include "tools/quillpack/installer_maker.h"
 #include "tools/quillpack/music_tracks.h"
 #include "tools/quillpack/photo_converter.h"
+#include "tools/quillpack/product_signer.h"
 #include "tools/quillpack/product_writer.h"
 
 namespace {
@@ -43,7 +44,8 @@ const char kUsage[] =
     "                [--monitors all|primary] [--fit stretch|fill|fit]\n"
     "                [--motion panzoom|still] [--pairs on|off] [--bars blur|black]\n"
     "                [--music FILE...]\n"
-    "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
+    "  quillpack installer PRODUCT.scr -o INSTALLER.exe [KEY]\n"
+    "  quillpack sign FILE [-o OUT] KEY [--timestamp URL] [--name TEXT] [--url URL]\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
     "  quillpack check CONTENT_DIR\n"
     "  quillpack key CONTENT_DIR\n"
@@ -68,7 +70,14 @@ const char kUsage[] =
     "installer  makes a 64-bit Windows installer of PRODUCT.scr with NSIS's makensis\n"
     "         (QUILL_MAKENSIS names another): per user, no administrator rights; it\n"
     "         makes the product the current screensaver and its uninstaller puts the\n"
-    "         previous one back.\n"
+    "         previous one back. Given KEY, it signs the installer, the uninstaller\n"
+    "         inside it and the product it installs.\n"
+    "sign     signs a product, or an installer quillpack made, with osslsigncode: in\n"
+    "         place, or into OUT. KEY is --key KEY.pem --cert CERT.pem, or --pkcs12\n"
+    "         FILE.p12 with its password from --password-file FILE or the environment\n"
+    "         variable QUILLPACK_SIGN_PASSWORD. An earlier signature is replaced. The\n"
+    "         product must open its content archive before and after; the original is\n"
+    "         replaced only once osslsigncode verifies the signed file.\n"
     "build    checks CONTENT_DIR, then writes PRODUCT.scr: the engine's bytes, every file\n"
     "         of CONTENT_DIR as an encrypted ZIP entry named by its relative path, and the\n"
     "         trailer. Errors stop the build; warnings do not. The product is written\n"
@@ -109,7 +118,7 @@ struct CommandLine {
 // Options of "new" that take a value, and those that stand alone.
 bool TakesValue(const std::string& arg) {
   if (arg == "--title" || arg == "--company" || arg == "--year" || arg == "--version" ||
-      arg == "--font" || arg == "--max-side")
+      arg == "--font" || arg == "--max-side" || IsSigningOption(arg))
     return true;
   size_t count = 0;
   const ScreenOptionInfo* table = ScreenOptionTable(&count);
@@ -217,6 +226,9 @@ int Build(const CommandLine& line, std::ostream& out, std::ostream& err) {
       engine.resize(previous.GetArchiveOffset());
     }
   }
+  // A signature covers the file it was made for; the product is signed after build.
+  if (DropSignature(&engine))
+    out << "note: " << line.operands[1] << " is signed; its signature is left out of the product\n";
 
   CProductWriter writer;
   bool ok = writer.Begin(output, engine.data(), engine.size());
@@ -474,14 +486,44 @@ int Installer(const CommandLine& line, std::ostream& out, std::ostream& err) {
     err << "quillpack: installer needs PRODUCT.scr -o INSTALLER.exe\n";
     return kExitUsage;
   }
+  SigningKey key;
+  std::string why;
+  if (!line.options.empty() && !SigningKeyFromOptions(line.options, &key, &why)) {
+    err << "quillpack: " << why << '\n';
+    return kExitUsage;
+  }
   CInstallerMaker maker;
-  if (!maker.Make(std::filesystem::u8path(line.operands[0]),
-                  std::filesystem::u8path(line.output))) {
+  if (!maker.Make(std::filesystem::u8path(line.operands[0]), std::filesystem::u8path(line.output),
+                  key)) {
     err << maker.GetToolOutput();
     err << "error: " << maker.GetError() << '\n';
     return kExitFailure;
   }
-  out << line.output << ": installer of " << line.operands[0] << '\n';
+  out << line.output << ": installer of " << line.operands[0]
+      << (key.IsGiven() ? ", signed\n" : "\n");
+  return kExitOk;
+}
+
+int Sign(const CommandLine& line, std::ostream& out, std::ostream& err) {
+  if (line.operands.size() != 1) {
+    err << "quillpack: sign needs FILE [-o OUT] and a key\n";
+    return kExitUsage;
+  }
+  SigningKey key;
+  std::string why;
+  if (!SigningKeyFromOptions(line.options, &key, &why)) {
+    err << "quillpack: " << why << '\n';
+    return kExitUsage;
+  }
+  const std::filesystem::path input = std::filesystem::u8path(line.operands[0]);
+  CProductSigner signer(key);
+  if (!signer.Sign(input, line.hasOutput ? std::filesystem::u8path(line.output) : input)) {
+    err << signer.GetToolOutput();
+    err << "error: " << signer.GetError() << "\nquillpack: " << line.operands[0]
+        << " left as it was\n";
+    return kExitFailure;
+  }
+  out << (line.hasOutput ? line.output : line.operands[0]) << ": signed\n";
   return kExitOk;
 }
 
@@ -524,12 +566,19 @@ bool SafeEntryPath(const std::string& name, std::filesystem::path* relative) {
 int RunQuillpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CommandLine line;
   if (!ParseCommandLine(args, &line, err)) return kExitUsage;
-  if (line.command != "new" && !line.options.empty()) {
-    err << "quillpack: " << line.options.begin()->first << " belongs to the new command\n";
-    return kExitUsage;
+  for (const auto& option : line.options) {
+    const bool signing = IsSigningOption(option.first);
+    if (line.command == "new"
+            ? signing
+            : !signing || (line.command != "sign" && line.command != "installer")) {
+      err << "quillpack: " << option.first << " belongs to the "
+          << (signing ? "sign and installer commands\n" : "new command\n");
+      return kExitUsage;
+    }
   }
   if (line.command == "new") return New(line, out, err);
   if (line.command == "installer") return Installer(line, out, err);
+  if (line.command == "sign") return Sign(line, out, err);
   if (line.command == "build") return Build(line, out, err);
   if (line.command == "check") return Check(line, out, err);
   if (line.command == "key") return Key(line, out, err);

@@ -8,7 +8,11 @@
 
 #ifdef _WIN32
 #include <process.h>
+#include <windows.h>
+
+#include <filesystem>
 #else
+#include <limits.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +47,13 @@ int RunProgram(const std::vector<std::string>& args, std::string* output) {
   if (status == -1) *output = args[0] + ": " + std::strerror(errno);
   return static_cast<int>(status);
 }
+
+std::string OwnProgramPath() {
+  wchar_t path[32768];
+  const DWORD length = GetModuleFileNameW(nullptr, path, sizeof path / sizeof path[0]);
+  if (length == 0 || length >= sizeof path / sizeof path[0]) return "";
+  return std::filesystem::path(std::wstring(path, length)).u8string();
+}
 #else
 int RunProgram(const std::vector<std::string>& args, std::string* output) {
   output->clear();
@@ -75,5 +86,11 @@ int RunProgram(const std::vector<std::string>& args, std::string* output) {
   }
   std::fclose(log);
   return status;
+}
+
+std::string OwnProgramPath() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  return length > 0 && static_cast<size_t>(length) < sizeof path ? std::string(path, length) : "";
 }
 #endif
