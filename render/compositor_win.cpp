@@ -2,11 +2,11 @@
 // their placement, and the one-pass or two-pass blend, every state it changes put back.
 #include "render/compositor.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "render/grid_mesh.h"
 #include "render/ortho_matrix.h"
-#include "render/picture_placement.h"
 
 namespace {
 // The slideshow samples one mip level finer than the screen asks: pictures stay sharp
@@ -32,12 +32,18 @@ D3DMATRIX ToD3D(const Matrix4& matrix) {
   std::memcpy(&result, &matrix, sizeof result);
   return result;
 }
+
+bool IsWholeScreen(const ScreenRect& area) {
+  return area.left <= 0.0f && area.top <= 0.0f && area.right >= 1.0f && area.bottom >= 1.0f;
+}
 }  // namespace
 
 bool CCompositor::Draw(const SlidePicture* current, const SlidePicture* next, const float* mask) {
   SetTransforms();
   if (!FillGrid(mask)) return false;
-  if (m_device.GetTextureStages() == 1)
+  m_device.Get()->GetViewport(&m_screenViewport);
+  // One pass cannot clip each picture to its own part of the screen.
+  if (m_device.GetTextureStages() == 1 || NeedsDrawnBars(current) || NeedsDrawnBars(next))
     DrawTwoPass(current, next);
   else
     DrawOnePass(current, next);
@@ -72,7 +78,68 @@ void CCompositor::DrawGrid() {
                                        kGridTriangleCount);
 }
 
+void CCompositor::DrawGridIn(const ScreenRect& area) {
+  if (IsWholeScreen(area)) {
+    DrawGrid();
+    return;
+  }
+  IDirect3DDevice8* device = m_device.Get();
+  const float width = static_cast<float>(m_screenViewport.Width);
+  const float height = static_cast<float>(m_screenViewport.Height);
+  // Whole pixels; the projection below uses the rounded edges, so the grid does not move.
+  const auto left = static_cast<DWORD>(std::lround(area.left * width));
+  const auto top = static_cast<DWORD>(std::lround(area.top * height));
+  const auto right = static_cast<DWORD>(std::lround(area.right * width));
+  const auto bottom = static_cast<DWORD>(std::lround(area.bottom * height));
+  if (right <= left || bottom <= top) return;
+  D3DVIEWPORT8 viewport = m_screenViewport;
+  viewport.X += left;
+  viewport.Y += top;
+  viewport.Width = right - left;
+  viewport.Height = bottom - top;
+  const D3DMATRIX projection = ToD3D(MatrixOrthoOffCenterLH(
+      left / width, right / width, bottom / height, top / height, 0.0f, 1.0f));
+  device->SetViewport(&viewport);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+  DrawGrid();
+  device->SetViewport(&m_screenViewport);
+  SetTransforms();
+}
+
+bool CCompositor::NeedsDrawnBars(const SlidePicture* picture) const {
+  return picture != nullptr && m_fit == FitMode::Fit && !m_device.HasBorderAddressing() &&
+         !IsWholeScreen(PictureArea(picture));
+}
+
+ScreenRect CCompositor::PictureArea(const SlidePicture* picture) const {
+  if (picture == nullptr || m_fit != FitMode::Fit) return ScreenRect{};
+  return PictureScreenRect(PlacePicture(picture->width, picture->height,
+                                        m_device.GetBackBufferWidth(),
+                                        m_device.GetBackBufferHeight(), m_fit));
+}
+
+void CCompositor::DrawBlackBars(const SlidePicture* picture) {
+  const ScreenRect area = PictureArea(picture);
+  IDirect3DDevice8* device = m_device.Get();
+  device->SetRenderState(D3DRS_TEXTUREFACTOR, kBorderColour);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  // The screen outside the picture's rectangle, as up to four bands.
+  const ScreenRect bands[] = {
+      {0.0f, 0.0f, 1.0f, area.top},
+      {0.0f, area.bottom, 1.0f, 1.0f},
+      {0.0f, area.top, area.left, area.bottom},
+      {area.right, area.top, 1.0f, area.bottom},
+  };
+  for (const ScreenRect& band : bands) DrawGridIn(band);
+  CRenderDevice::SetModulateStage0(device);
+}
+
 // Two passes: the current image opaque, then the next one blended by the vertex alpha.
+// Where fit must draw its bars, each picture covers only its own part of the screen:
+// the current one's bars keep the cleared black, the next one's blend black in.
 void CCompositor::DrawTwoPass(const SlidePicture* current, const SlidePicture* next) {
   IDirect3DDevice8* device = m_device.Get();
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -85,10 +152,15 @@ void CCompositor::DrawTwoPass(const SlidePicture* current, const SlidePicture* n
 
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   BindPicture(0, current);
-  DrawGrid();
+  DrawGridIn(NeedsDrawnBars(current) ? PictureArea(current) : ScreenRect{});
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   BindPicture(0, next);
-  DrawGrid();
+  if (NeedsDrawnBars(next)) {
+    DrawGridIn(PictureArea(next));
+    DrawBlackBars(next);
+  } else {
+    DrawGrid();
+  }
 
   device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(0.0f));
   EndPlacement(0);
@@ -131,7 +203,7 @@ void CCompositor::DrawOnePass(const SlidePicture* current, const SlidePicture* n
 
 void CCompositor::BindPicture(DWORD stage, const SlidePicture* picture) {
   IDirect3DDevice8* device = m_device.Get();
-  device->SetTexture(stage, picture != nullptr ? picture->texture.Get() : nullptr);
+  device->SetTexture(stage, picture != nullptr ? picture->texture.Get() : m_defaultTexture);
   if (picture == nullptr || m_fit == FitMode::Stretch) {
     SetAddressing(device, stage, D3DTADDRESS_CLAMP);
     device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
@@ -141,8 +213,9 @@ void CCompositor::BindPicture(DWORD stage, const SlidePicture* picture) {
       PlacePicture(picture->width, picture->height, m_device.GetBackBufferWidth(),
                    m_device.GetBackBufferHeight(), m_fit);
   // Fit shows black beyond the picture: the border colour where the device has one,
-  // else the black edge its texels were given at load, continued by clamping. Only
-  // the axis with bars takes the border, so the other keeps its edge texels whole.
+  // else the bars the two-pass composite draws, with the picture clamped inside its
+  // own part of the screen. Only the axis with bars takes the border, so the other
+  // keeps its edge texels whole.
   device->SetTextureStageState(stage, D3DTSS_BORDERCOLOR, kBorderColour);
   const D3DTEXTUREADDRESS border =
       m_device.HasBorderAddressing() ? D3DTADDRESS_BORDER : D3DTADDRESS_CLAMP;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,11 @@ class CDrawerBase {
 
 class CDrawer : public CDrawerBase {
  public:
-  CDrawer();
+  // With ownSeed, the slideshow's shuffles and effects draw from a generator of their
+  // own seeded with it (a screen beside the primary one), from construction on, so
+  // that the primary screen's sequence is the same with or without other screens.
+  // Without, they draw from the thread's.
+  explicit CDrawer(std::optional<unsigned int> ownSeed = std::nullopt);
   virtual ~CDrawer();
   CDrawer(const CDrawer&) = delete;
   CDrawer& operator=(const CDrawer&) = delete;
@@ -48,12 +53,6 @@ class CDrawer : public CDrawerBase {
   // device is a windowed one on the adapter that shows it, in its current mode and
   // without the brightness ramp, which belongs to the primary screen.
   bool Init(HWND window, bool fullScreen, HMONITOR monitor = nullptr);
-  // The slideshow's shuffles and effects draw from a generator of their own seeded
-  // with seed, not from the thread's (a screen beside the primary one).
-  void UseOwnRandom(unsigned int seed) {
-    m_ownRandom.state = seed;
-    m_hasOwnRandom = true;
-  }
   // Advances the slideshow to the application's time and draws and presents one
   // frame. While the device is lost it only checks whether it can be reset.
   void Frame();
@@ -91,6 +90,10 @@ class CDrawer : public CDrawerBase {
   // Either picture may be null.
   bool DrawScene(const SlidePicture* current, const SlidePicture* next, const float* mask);
 
+  // Another part's default-pool objects, made and released with the device's own
+  // (see CRenderDevice::AddResources).
+  void AddDeviceResources(IDeviceResources* owner) { m_device.AddResources(owner); }
+
   // How pictures meet the screen's shape; Init takes the product's choice.
   void SetFitMode(FitMode mode) {
     m_pictures.SetFitMode(mode);
@@ -100,9 +103,11 @@ class CDrawer : public CDrawerBase {
   // For tests: the number of texture stages the composite uses (1: two passes).
   int GetTextureStages() const { return m_device.GetTextureStages(); }
   void SetTextureStages(int stages) { m_device.SetTextureStages(stages); }
-  // For tests: false makes fit paint its black edge into the pictures even where the
-  // device offers a border colour.
+  // For tests: false makes the composite draw fit's bars itself even where the device
+  // offers a border colour.
   void UseBorderAddressing(bool use) { m_device.UseBorderAddressing(use); }
+  // For tests: the effect of the running cycle.
+  int GetEffect() const { return m_transition ? m_transition->GetEffect() : -1; }
   // For tests: the device's state and the loaded content.
   bool IsDeviceLost() const { return m_device.IsLost(); }
   int GetImageCount() const { return m_slideshow.GetImageCount(); }
@@ -129,11 +134,10 @@ class CDrawer : public CDrawerBase {
   CSlidePictures m_pictures{m_device};
   CCompositor m_compositor{m_device};
   COverlayDrawer m_overlays{m_device};
-  double m_currentTime = 0.0;  // application time of the frame being drawn, seconds
-  IDirect3DTexture8* m_defaultTexture = nullptr;  // held by the texture cache
-  std::unique_ptr<CTransition> m_transition;
-  CSlideshow m_slideshow;
+  double m_currentTime = 0.0;   // application time of the frame being drawn, seconds
   bool m_hasOwnRandom = false;  // m_ownRandom replaces the thread's generator
   RandomState m_ownRandom;
+  std::unique_ptr<CTransition> m_transition;
+  CSlideshow m_slideshow;
   bool m_released = false;  // Shutdown ran
 };

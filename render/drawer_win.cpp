@@ -12,11 +12,15 @@ namespace {
 constexpr DWORD kClearColour = 0xFF000000;  // opaque black
 }  // namespace
 
-CDrawer::CDrawer()
-    : m_transition(std::make_unique<CTransition>(kGridColumns, kGridRows)),
-      m_slideshow(m_pictures, [this] {
+CDrawer::CDrawer(std::optional<unsigned int> ownSeed)
+    : m_hasOwnRandom(ownSeed.has_value()), m_slideshow(m_pictures, [this] {
         if (m_transition) m_transition->ChooseEffect();
-      }) {}
+      }) {
+  if (ownSeed) m_ownRandom.state = *ownSeed;
+  // The transition chooses its first effect at once, from this screen's generator.
+  CRandomScope random(OwnRandom());
+  m_transition = std::make_unique<CTransition>(kGridColumns, kGridRows);
+}
 
 CDrawer::~CDrawer() { Shutdown(); }
 
@@ -26,7 +30,8 @@ bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
 
   // Neither texture is required: without the font's texture the text is untextured.
   m_overlays.SetFontTexture(LoadTexture(kFontTextureName, 0, D3DFMT_UNKNOWN));
-  m_defaultTexture = LoadTexture(kDefaultTextureName, 0, D3DFMT_UNKNOWN);
+  // The default texture stands in for a picture that failed.
+  m_compositor.SetDefaultTexture(LoadTexture(kDefaultTextureName, 0, D3DFMT_UNKNOWN));
   if (!m_overlays.LoadFont(kFontDescriptionName)) return false;
   m_device.Get()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
 
@@ -74,7 +79,7 @@ void CDrawer::Shutdown() {
   // First, so that a decode in progress gives up now rather than finishing.
   m_pictures.Stop();
   m_overlays.SetFontTexture(nullptr);
-  m_defaultTexture = nullptr;
+  m_compositor.SetDefaultTexture(nullptr);
   if (IDirect3DDevice8* device = m_device.Get()) {
     for (DWORD stage = 0; stage < 2; ++stage) device->SetTexture(stage, nullptr);
   }

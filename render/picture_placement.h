@@ -17,11 +17,6 @@ struct TextureRect {
   float bottom = 1.0f;
 };
 
-// Whether the placement leaves bars beside the picture (left and right) or above and
-// below it: only there does fit need black beyond the picture's edge.
-inline bool HasSideBars(const TextureRect& rect) { return rect.left < 0.0f; }
-inline bool HasTopBars(const TextureRect& rect) { return rect.top < 0.0f; }
-
 // The rectangle for a picture of pictureWidth x pictureHeight pixels on a screen of
 // screenWidth x screenHeight. stretch: the whole picture over the whole screen.
 // fill: the picture's centre cut to the screen's shape. fit: the whole picture,
@@ -36,6 +31,23 @@ TextureRect PlacePicture(int pictureWidth, int pictureHeight, int screenWidth, i
 void PlacementDecodeSize(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight,
                          FitMode mode, int& width, int& height);
 
+// A part of the screen in screen units: 0..1 from the left and from the top.
+struct ScreenRect {
+  float left = 0.0f;
+  float top = 0.0f;
+  float right = 1.0f;
+  float bottom = 1.0f;
+};
+
+// The part of the screen that shows the picture placed at rect: the whole screen
+// unless fit leaves bars, which lie outside it.
+ScreenRect PictureScreenRect(const TextureRect& rect);
+
 // The texture transform that maps the screen's 0..1 onto the placement rectangle.
 // Two-component coordinates enter as (u, v, 1): the offset sits in the third row.
 Matrix4 PlacementMatrix(const TextureRect& rect);
+
+// Whether the placement leaves bars beside the picture (left and right) or above and
+// below it: only there does fit need black beyond the picture's edge.
+inline bool HasSideBars(const TextureRect& rect) { return rect.left < 0.0f; }
+inline bool HasTopBars(const TextureRect& rect) { return rect.top < 0.0f; }

@@ -104,5 +104,6 @@ class CRenderDevice {
   bool m_primaryScreen = true;          // full screen or test window: owns the brightness
   bool m_deviceLost = false;            // Present reported a lost device; drawing waits
   bool m_sizeChanged = false;           // the window was resized; the next frame resets
+  bool m_resourcesMissing = false;      // a reset lost the resources; Prepare makes them
   bool m_cursorHidden = false;          // the full-screen device hid the cursor; Release shows it
 };

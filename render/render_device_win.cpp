@@ -172,24 +172,32 @@ bool CRenderDevice::Prepare() {
   if (!m_device) return false;
   // A lost device draws nothing until it can be reset (another program took the
   // full screen, or the display mode changed under us).
-  if (!m_deviceLost && !m_sizeChanged) return true;
+  if (!m_deviceLost && !m_sizeChanged && !m_resourcesMissing) return true;
   const HRESULT level = m_device->TestCooperativeLevel();
   // D3DERR_DEVICELOST: not ours yet; ask again next frame.
   if (level != D3D_OK && level != D3DERR_DEVICENOTRESET) return false;
   if (level == D3DERR_DEVICENOTRESET || m_sizeChanged) {
     // A windowed device's zero size in the parameters takes the client area again.
     ReleaseResources();
+    m_resourcesMissing = true;
     D3DPRESENT_PARAMETERS present = m_present;
     if (FAILED(m_device->Reset(&present))) return false;
-    if (!CreateResources()) {
-      ReleaseResources();
-      return false;
-    }
+    m_sizeChanged = false;
     ApplyBrightness();
     // The placement follows the new size; pictures already made keep their decode.
     ReadBackBufferSize();
   }
-  m_deviceLost = m_sizeChanged = false;
+  // After a reset that worked, the device reports D3D_OK while its resources may
+  // still be missing (video memory ran out making them): they are asked for again
+  // every frame until they exist, or the screen would stay black for the run.
+  if (m_resourcesMissing) {
+    if (!CreateResources()) {
+      ReleaseResources();
+      return false;
+    }
+    m_resourcesMissing = false;
+  }
+  m_deviceLost = false;
   return true;
 }
 

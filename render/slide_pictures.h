@@ -7,6 +7,7 @@
 
 #include <d3d8.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,8 +34,7 @@ class CSlidePictures : public IImageSource {
   CSlidePictures(const CSlidePictures&) = delete;
   CSlidePictures& operator=(const CSlidePictures&) = delete;
 
-  // How pictures meet the screen's shape: decides their decode size and, where the
-  // device has no border colour, the black edge that fit paints into them.
+  // How pictures meet the screen's shape: decides their decode size.
   void SetFitMode(FitMode mode) { m_fit = mode; }
 
   // A texture made from an archive file, cached by name (letter case ignored). The
@@ -81,9 +81,10 @@ class CSlidePictures : public IImageSource {
   IDirect3DTexture8* CreateTextureFromFile(const char* name, const ImageRequest& request,
                                            D3DFORMAT format);
   IDirect3DTexture8* CreateTexture(const DecodedImage& image, D3DFORMAT format);
-  // A slideshow picture from its decoded levels (given the black edge that fit needs
-  // where the device has no border colour), retried at 1024 x 1024 from file `name`
-  // when the device cannot take the texture; null when neither works.
+  // A slideshow picture from its decoded levels, retried at 1024 x 1024 from file
+  // `name` when the device cannot take the texture; null when neither works. The
+  // texels are the picture's alone: fit's bars are the compositor's, drawn from the
+  // placement of each frame, so a resize that moves them cannot smear the edges.
   std::unique_ptr<SlidePicture> MakePicture(DecodedImage& image, const char* name);
 
   CRenderDevice& m_device;
@@ -95,4 +96,6 @@ class CSlidePictures : public IImageSource {
   int m_pendingNumber = -1;      // image the worker prepares for the slideshow
   bool m_decodeWaiting = false;  // m_pendingNumber is not yet handed to the worker
   bool m_stopped = false;        // Stop ran: no picture is begun any more
+  // Set by RequestStop: a load on the caller's thread (the first cycle's) gives up too.
+  std::atomic<bool> m_stopLoads{false};
 };

@@ -9,31 +9,10 @@
 
 #include "data/content_archive.h"
 #include "data/content_layout.h"
-#include "render/picture_placement.h"
 
 namespace {
 // Size a slideshow image is asked at when its own size fails.
 constexpr int kFallbackImageSide = 1024;
-
-// Outside a picture placed with fit: black, as the cleared screen around it.
-constexpr uint32_t kBorderColour = 0xFF000000;
-
-// Paints the outermost texels of every level black on the sides with bars, so that
-// clamping continues the picture with black where the device has no border colour.
-void PaintBlackEdge(DecodedImage& image, const TextureRect& rect) {
-  for (MipLevel& level : image.levels) {
-    const int w = level.width;
-    const int h = level.height;
-    for (int x = 0; x < w && HasTopBars(rect); ++x) {
-      level.pixels[static_cast<size_t>(x)] = kBorderColour;
-      level.pixels[static_cast<size_t>(h - 1) * w + x] = kBorderColour;
-    }
-    for (int y = 0; y < h && HasSideBars(rect); ++y) {
-      level.pixels[static_cast<size_t>(y) * w] = kBorderColour;
-      level.pixels[static_cast<size_t>(y) * w + w - 1] = kBorderColour;
-    }
-  }
-}
 
 // Copies rows of `source` to `destination` whose rows are `pitch` bytes apart.
 void CopyLevel(const MipLevel& source, BYTE* destination, INT pitch) {
@@ -140,8 +119,11 @@ ImageRequest CSlidePictures::MakeRequest(unsigned mipLevels, int width, int heig
 bool CSlidePictures::DecodeFile(const char* name, const ImageRequest& request,
                                 DecodedImage& image) {
   // The archive's copy lives only until the pixels are decoded.
-  std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
-  return file && DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image);
+  ImageRequest stoppable = request;
+  stoppable.stop = &m_stopLoads;
+  std::unique_ptr<IFileData> file = ReadArchiveFile(name, false, &m_stopLoads);
+  return file &&
+         DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), stoppable, image);
 }
 
 IDirect3DTexture8* CSlidePictures::CreateTextureFromFile(const char* name,
@@ -162,20 +144,13 @@ std::unique_ptr<SlidePicture> CSlidePictures::MakePicture(DecodedImage& image, c
   auto picture = std::make_unique<SlidePicture>();
   picture->width = image.sourceWidth;
   picture->height = image.sourceHeight;
-  const TextureRect rect =
-      PlacePicture(picture->width, picture->height, m_device.GetBackBufferWidth(),
-                   m_device.GetBackBufferHeight(), m_fit);
-  const bool blackEdge = m_fit == FitMode::Fit && !m_device.HasBorderAddressing();
-  if (blackEdge) PaintBlackEdge(image, rect);
   picture->texture = CCom<IDirect3DTexture8>(CreateTexture(image, D3DFMT_UNKNOWN));
   // A device that cannot take the texture gets the picture at 1024 x 1024, decoded
   // again here: a rare path that is not worth a second kind of job.
   DecodedImage small;
   if (!picture->texture &&
-      DecodeFile(name, MakeRequest(0, kFallbackImageSide, kFallbackImageSide, false), small)) {
-    if (blackEdge) PaintBlackEdge(small, rect);
+      DecodeFile(name, MakeRequest(0, kFallbackImageSide, kFallbackImageSide, false), small))
     picture->texture = CCom<IDirect3DTexture8>(CreateTexture(small, D3DFMT_UNKNOWN));
-  }
   if (!picture->texture) return nullptr;
   return picture;
 }
@@ -228,11 +203,13 @@ void CSlidePictures::CancelImage() {
 
 void CSlidePictures::RequestStop() {
   m_stopped = true;
+  m_stopLoads = true;
   m_worker.RequestStop();
 }
 
 void CSlidePictures::Stop() {
   m_stopped = true;
+  m_stopLoads = true;
   m_worker.Stop();
 }
 
