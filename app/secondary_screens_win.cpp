@@ -23,9 +23,9 @@ void CSecondaryScreens::Create(HINSTANCE instance) {
     if (!screen.window->CreateOver(instance, rect.left, rect.top, rect.right - rect.left,
                                    rect.bottom - rect.top))
       continue;
-    screen.drawer = std::make_unique<CDrawer>();
     // Its own shuffles and effects: the primary screen keeps the process's sequence.
-    screen.drawer->UseOwnRandom(timeGetTime() + kSeedStride * static_cast<unsigned int>(i + 1));
+    screen.drawer =
+        std::make_unique<CDrawer>(timeGetTime() + kSeedStride * static_cast<unsigned int>(i + 1));
     if (!screen.drawer->Init(screen.window->GetHandle(), false,
                              static_cast<HMONITOR>(entry->monitor))) {
       // The black window under it stays as the cover.
@@ -39,6 +39,10 @@ void CSecondaryScreens::Create(HINSTANCE instance) {
 
 void CSecondaryScreens::Frame() {
   for (Screen& screen : m_screens) screen.drawer->Frame();
+}
+
+void CSecondaryScreens::RequestStop() {
+  for (Screen& screen : m_screens) screen.drawer->RequestStop();
 }
 
 void CSecondaryScreens::Destroy() {

@@ -54,3 +54,28 @@ void PlacementDecodeSize(int pictureWidth, int pictureHeight, int screenWidth, i
   width = std::max(1, static_cast<int>(std::lround(pictureWidth * scale)));
   height = std::max(1, static_cast<int>(std::lround(pictureHeight * scale)));
 }
+
+Matrix4 PlacementMatrix(const TextureRect& rect) {
+  Matrix4 matrix{};
+  matrix.m[0][0] = rect.right - rect.left;
+  matrix.m[1][1] = rect.bottom - rect.top;
+  matrix.m[2][0] = rect.left;
+  matrix.m[2][1] = rect.top;
+  matrix.m[2][2] = matrix.m[3][3] = 1.0f;
+  return matrix;
+}
+
+ScreenRect PictureScreenRect(const TextureRect& rect) {
+  // The screen position where a texture coordinate runs from 0 to 1, clamped to the
+  // screen (fill crops: its rectangle lies inside the picture).
+  const auto span = [](float low, float high, float& from, float& to) {
+    const float size = high - low;
+    if (!(size > 0.0f)) return;
+    from = std::clamp(-low / size, 0.0f, 1.0f);
+    to = std::clamp((1.0f - low) / size, 0.0f, 1.0f);
+  };
+  ScreenRect screen;
+  span(rect.left, rect.right, screen.left, screen.right);
+  span(rect.top, rect.bottom, screen.top, screen.bottom);
+  return screen;
+}

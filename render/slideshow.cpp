@@ -47,8 +47,14 @@ float CSlideshow::Step(double now) {
     m_current = m_next;
     m_next = nullptr;
     // Null here on the first cycle, or when the last next image failed to load: a
-    // further image is loaded at once so one bad file costs one transition only.
-    if (m_current == nullptr) m_current = LoadNextImage();
+    // further image is loaded at once so one bad file costs one transition only. Once
+    // such a load has failed in this pass, none is tried again until the next pass:
+    // when every picture fails, the frames go on (the renderer shows its default
+    // texture) instead of a decode on the render thread stalling each cycle.
+    if (m_current == nullptr && !m_replacementFailed) {
+      m_current = LoadNextImage();
+      m_replacementFailed = m_current == nullptr && m_imageCount > 0;
+    }
     BeginNextImage();
   }
 
@@ -76,7 +82,10 @@ int CSlideshow::TakeNextNumber() {
   const int number = m_order[m_orderPosition];
   const int oldPosition = m_orderPosition;
   m_orderPosition = (m_orderPosition + 1) % m_imageCount;
-  if (m_orderPosition < oldPosition) Shuffle();  // a full pass is complete
+  if (m_orderPosition < oldPosition) {  // a full pass is complete
+    Shuffle();
+    m_replacementFailed = false;
+  }
   return number;
 }
 

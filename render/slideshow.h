@@ -27,7 +27,9 @@ class CSlideshow {
   void SetTimes(double keepSeconds, double transitionSeconds);
 
   // One frame at application time `now`: starts a new cycle when the running one has
-  // ended (or none has begun), then returns the transition progress in 0 .. 1. The
+  // ended (or none has begun), then returns the transition progress in 0 .. 1. A null
+  // current picture at a cycle's start is replaced by a load at once, unless such a
+  // load already failed in this pass (then it stays null until the next pass). The
   // next picture is asked of the source ahead (BeginImage) where it can; if it is not
   // ready when its transition should begin, the current picture stands on (progress 0)
   // and the cycle moves on by the wait, so the transition keeps its full length.
@@ -67,6 +69,7 @@ class CSlideshow {
   ImageHandle m_current = nullptr;   // owned; shown underneath
   ImageHandle m_next = nullptr;      // owned; revealed by the transition
   bool m_nextPending = false;        // m_next is still being prepared by the source
+  bool m_replacementFailed = false;  // a load in place of a null current failed this pass
   double m_cycleStart = -1.0;        // application seconds; negative forces a new cycle
   double m_cycleEnd = -1.0;          // application seconds
   double m_keepSeconds = 4.0;        // the image stands still this long

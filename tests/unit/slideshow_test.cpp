@@ -78,9 +78,12 @@ class CAheadImages : public CRecordingImages {
   }
   bool TakeImage(ImageHandle* image) override {
     if (m_pollsLeft-- > 0) return false;
+    ++takes;
     *image = LoadImage(m_number);
     return true;
   }
+
+  int takes = 0;  // loads made by the "worker"; the others were made at once
 
  private:
   std::vector<int> m_delays;
@@ -404,3 +407,21 @@ TEST(SlideshowTest, ReleaseGivesEveryPictureBackOnce) {
 }
 
 }  // namespace
+
+// When every picture fails, the frames go on without a load on the render thread in
+// every cycle: after one such load failed, none is tried again in the same pass.
+TEST(SlideshowTest, WhenEveryPictureFailsTheRenderThreadLoadsOnceAPass) {
+  SeedRandom(3);
+  CAheadImages images(4, {0, 1, 2, 3}, {2});
+  CSlideshow show(images, nullptr);
+  show.DiscoverImages();
+  show.SetTimes(0.1, 0.1);
+  for (int frame = 0; frame < 400; ++frame) {
+    show.Step(frame * 0.02);
+    EXPECT_EQ(show.GetCurrentImage(), nullptr);
+  }
+  const int atOnce = static_cast<int>(images.loads.size()) - images.takes;
+  const int passes = static_cast<int>(images.loads.size()) / 4 + 1;
+  EXPECT_GT(images.takes, 20);  // the cycles went on, each with a decode ahead
+  EXPECT_LE(atOnce, passes) << images.takes << " ahead";
+}

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/random.h"
 #include "base/settings.h"
 #include "data/content_archive.h"
 #include "render/drawer.h"
@@ -20,7 +21,8 @@
 
 namespace {
 constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF,
-                   kBlack = 0x000000;
+                   kBlack = 0x000000, kOlive = 0x808000;
+const uint32_t kImageColours[] = {kRed, kGreen, kBlue};  // images/0.jpg, 1 and 2
 constexpr int kTolerance = 24;  // per channel: JPEG and filtering blur the edges a little
 
 bool ColourNear(uint32_t actual, uint32_t expected) {
@@ -82,13 +84,28 @@ std::string PhotoJpeg() {
   return ToString(EncodeJpeg(pixels, kWidth, kHeight, options));
 }
 
+// Default-pool objects of another part that cannot be made the first `failures` times
+// they are asked for.
+struct CFlakyResources : IDeviceResources {
+  bool CreateDeviceResources(IDirect3DDevice8*) override { return ++creates > failures; }
+  void ReleaseDeviceResources() override {}
+  int failures = 0;
+  int creates = 0;
+};
+
 class DrawerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::vector<ContentEntry> content =
-        SlideshowContent("Drawer Test", "QuillSaver Tests", {kRed, kGreen, kBlue});
+    std::vector<ContentEntry> content = SlideshowContent(
+        "Drawer Test", "QuillSaver Tests", {std::begin(kImageColours), std::end(kImageColours)});
     content.push_back({"textures/wide.jpg", SolidJpeg(kWhite, 600, 300)});
     content.push_back({"textures/photo.jpg", PhotoJpeg()});
+    content.push_back({"textures/square.jpg", SolidJpeg(kWhite, 256, 256)});
+    // A panorama that fit shrinks to a texture one or two texels high.
+    content.push_back({"textures/panorama.jpg", SolidJpeg(kWhite, 2048, 8)});
+    // A default texture no picture and no bar has: it stands in for a failed picture.
+    for (ContentEntry& entry : content)
+      if (entry.name == kDefaultTextureName) entry.data = SolidJpeg(kOlive, 16, 16);
     g_productPath = (FixtureFolder("drawer") / "drawer.scr").string();
     std::string error;
     ASSERT_TRUE(WriteProduct(g_productPath, FakeEngine(4096), content, &error)) << error;
@@ -111,10 +128,23 @@ class DrawerTest : public ::testing::Test {
     std::unique_ptr<SlidePicture> a = m_drawer->LoadPicture(current);
     std::unique_ptr<SlidePicture> b = m_drawer->LoadPicture(next);
     ASSERT_TRUE(a && b);
+    DrawWipe(p, a.get(), b.get(), out);
+  }
+  void DrawWipe(float p, const SlidePicture* current, const SlidePicture* next, BackBuffer* out) {
     CTransition transition(kGridColumns, kGridRows);
     ASSERT_TRUE(transition.SetEffect(0, 0.5f, 0.5f));
-    ASSERT_TRUE(m_drawer->DrawScene(a.get(), b.get(), transition.ComputeMask(p)));
+    ASSERT_TRUE(m_drawer->DrawScene(current, next, transition.ComputeMask(p)));
     ReadBackBuffer(m_drawer->GetDevice(), out);
+  }
+  // Resizes the window's client area and has the next frame reset the device to it.
+  void ResizeClient(int width, int height) {
+    RECT frame{0, 0, width, height};
+    AdjustWindowRect(&frame, static_cast<DWORD>(GetWindowLongA(m_window.GetHandle(), GWL_STYLE)),
+                     FALSE);
+    SetWindowPos(m_window.GetHandle(), nullptr, 0, 0, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER);
+    m_drawer->ResetToWindowSize();
+    m_drawer->Frame();
   }
 
   CSaverWnd m_window;
@@ -188,7 +218,7 @@ TEST_F(DrawerTest, FitKeepsTheShapeWithBlackBarsInOneAndTwoPasses) {
   ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
   m_drawer->SetFitMode(FitMode::Fit);
   const int deviceStages = m_drawer->GetTextureStages();
-  // Last, the black edge of devices without a border colour.
+  // Last, the bars the composite draws on devices without a border colour.
   const struct {
     int stages;
     bool border;
@@ -304,8 +334,13 @@ TEST_F(DrawerTest, InitFailsWithoutTheFontDescriptionAndAppliesTheBrightnessRamp
   EXPECT_FALSE(withoutFont.Init(m_window.GetHandle(), false));
 }
 
+// The reset's resources fail the first time they are asked for (as when video memory
+// runs out): the next frame asks again, and the slideshow draws once more.
 TEST_F(DrawerTest, ALostFullScreenDeviceIsResetAndDrawsAgain) {
   ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), true));
+  CFlakyResources flaky;
+  flaky.failures = 1;
+  m_drawer->AddDeviceResources(&flaky);
   m_drawer->SetFrameClock(0.5, 0.02);
   m_drawer->Frame();
   ASSERT_FALSE(m_drawer->IsDeviceLost());
@@ -336,10 +371,12 @@ TEST_F(DrawerTest, ALostFullScreenDeviceIsResetAndDrawsAgain) {
       },
       10000);
   ASSERT_TRUE(recovered);
+  EXPECT_EQ(flaky.creates, 2);
   BackBuffer image;
   DrawWipe(1.0f, "images/2.jpg", "images/1.jpg", &image);
   EXPECT_TRUE(ColourNear(image.At(0.5, 0.5), kGreen)) << std::hex << image.At(0.5, 0.5);
   EXPECT_EQ(image.width, 1024);
+  m_drawer->Shutdown();  // before flaky goes
 }
 
 TEST_F(DrawerTest, APhotoDecodedAtTheScreensSizeLooksLikeItsFullSizeDecode) {
@@ -382,4 +419,140 @@ TEST_F(DrawerTest, APhotoDecodedAtTheScreensSizeLooksLikeItsFullSizeDecode) {
               tops[0].Height, tops[1].Width, tops[1].Height, mean, worst);
   EXPECT_LT(mean, 4.0);
   EXPECT_LE(worst, 96);
+}
+
+// Fit's bars come from each frame's placement: a picture made while its bars were at
+// the sides shows black bars above and below once a resize moves them there, and a
+// panorama shrunk to a texture one or two texels high still shows. Both with the
+// border colour and with the bars the composite draws, in one pass and in two.
+TEST_F(DrawerTest, FitBarsFollowAResizeAndAThinPanoramaStillShows) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  m_drawer->SetFitMode(FitMode::Fit);
+  const int deviceStages = m_drawer->GetTextureStages();
+  for (bool border : {true, false}) {
+    for (int stages : {deviceStages, 1}) {
+      SCOPED_TRACE(testing::Message() << "border " << border << ", " << stages << " stages");
+      m_drawer->SetTextureStages(stages);
+      m_drawer->UseBorderAddressing(border);
+      ResizeClient(640, 400);
+      std::unique_ptr<SlidePicture> square = m_drawer->LoadPicture("textures/square.jpg");
+      std::unique_ptr<SlidePicture> panorama = m_drawer->LoadPicture("textures/panorama.jpg");
+      ASSERT_TRUE(square && panorama);
+      BackBuffer image;
+      DrawWipe(1.0f, panorama.get(), panorama.get(), &image);
+      const uint32_t line = image.At(0.5, 0.5);
+      EXPECT_TRUE(((line >> 16) & 0xFF) > 0x60 && ((line >> 8) & 0xFF) > 0x60 &&
+                  (line & 0xFF) > 0x60)
+          << std::hex << line;
+      EXPECT_TRUE(ColourNear(image.At(0.5, 0.3), kBlack)) << std::hex << image.At(0.5, 0.3);
+
+      ResizeClient(300, 600);  // the square's bars move from the sides to above and below
+      for (float p : {0.0f, 1.0f}) {
+        DrawWipe(p, square.get(), square.get(), &image);
+        ASSERT_EQ(image.height, 600);
+        const struct {
+          double x, y;
+          uint32_t colour;
+        } samples[] = {{0.5, 0.1, kBlack},
+                       {0.5, 0.9, kBlack},
+                       {0.5, 0.5, kWhite},
+                       {0.02, 0.5, kWhite},
+                       {0.98, 0.5, kWhite}};
+        for (const auto& sample : samples)
+          EXPECT_TRUE(ColourNear(image.At(sample.x, sample.y), sample.colour))
+              << "p " << p << " at " << sample.x << "," << sample.y << std::hex << ": "
+              << image.At(sample.x, sample.y);
+      }
+    }
+  }
+}
+
+// A missing picture (one that failed) shows the default texture, in either slot.
+TEST_F(DrawerTest, AMissingPictureShowsTheDefaultTexture) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  std::unique_ptr<SlidePicture> red = m_drawer->LoadPicture("images/0.jpg");
+  ASSERT_TRUE(red);
+  BackBuffer image;
+  DrawWipe(0.5f, nullptr, red.get(), &image);
+  EXPECT_TRUE(ColourNear(image.At(0.75, 0.5), kOlive)) << std::hex << image.At(0.75, 0.5);
+  EXPECT_TRUE(ColourNear(image.At(0.25, 0.5), kRed)) << std::hex << image.At(0.25, 0.5);
+}
+
+// The worker's way for a picture: begun by a frame, handed to the worker after it,
+// taken by a later frame (here after a reset that happened while it waited, so it is
+// made a texture on the reset device), and dropped while in progress by the shutdown,
+// which still releases every object of the device.
+TEST_F(DrawerTest, APictureFromTheWorkerSurvivesAResetAndShutdownDropsOneInProgress) {
+  g_settings.KeepTime = 1;
+  g_settings.TransitionTime = 1;
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  const CSlideshow& show = m_drawer->GetSlideshow();
+  m_drawer->SetFrameClock(0.0, 0.02);
+  m_drawer->Frame();
+  ASSERT_TRUE(show.IsNextPending());
+  Sleep(500);                          // the worker decodes the small picture meanwhile
+  m_drawer->SetFrameClock(2.0, 0.02);  // the end of the transition
+  ResizeClient(560, 420);
+  for (int frame = 0; frame < 100 && show.IsNextPending(); ++frame) {
+    Sleep(20);
+    m_drawer->Frame();
+  }
+  ASSERT_FALSE(show.IsNextPending());
+  const auto* next = static_cast<const SlidePicture*>(show.GetNextImage());
+  ASSERT_NE(next, nullptr);
+  BackBuffer image;
+  DrawWipe(1.0f, next, next, &image);
+  EXPECT_EQ(image.width, 560);
+  const uint32_t expected = kImageColours[show.GetOrder()[1]];
+  EXPECT_TRUE(ColourNear(image.At(0.5, 0.5), expected)) << std::hex << image.At(0.5, 0.5);
+
+  m_drawer->SetFrameClock(2.1, 0.02);  // a new cycle begins the next picture
+  m_drawer->Frame();
+  ASSERT_TRUE(show.IsNextPending());
+  IDirect3DDevice8* device = m_drawer->GetDevice();
+  device->AddRef();
+  m_drawer->Shutdown();
+  EXPECT_FALSE(show.IsNextPending());
+  EXPECT_EQ(device->Release(), 0u);
+}
+
+// The primary screen's (image, effect) sequence is the same whether another screen
+// runs beside it or not: the other draws only from its own generator, from its
+// construction on.
+TEST_F(DrawerTest, AnotherScreenLeavesThePrimarysSequenceAlone) {
+  g_settings.KeepTime = 1;
+  g_settings.TransitionTime = 0;
+  CSaverWnd otherWindow;
+  ASSERT_TRUE(otherWindow.Create(GetModuleHandleA(nullptr), 1));
+  const auto run = [&](bool withOther) {
+    SeedRandom(4242);
+    CDrawer primary;
+    EXPECT_TRUE(primary.Init(m_window.GetHandle(), false));
+    std::unique_ptr<CDrawer> other;
+    if (withOther) {
+      other = std::make_unique<CDrawer>(77u);
+      EXPECT_TRUE(
+          other->Init(otherWindow.GetHandle(), false,
+                      MonitorFromWindow(otherWindow.GetHandle(), MONITOR_DEFAULTTOPRIMARY)));
+    }
+    std::vector<std::pair<std::vector<int>, int>> cycles;  // order and effect per cycle
+    for (int frame = 0; frame < 2000 && cycles.size() < 10; ++frame) {
+      const double now = 0.1 * frame;
+      primary.SetFrameClock(now, 0.02);
+      primary.Frame();
+      if (other) {
+        other->SetFrameClock(now, 0.02);
+        other->Frame();
+      }
+      const CSlideshow& show = primary.GetSlideshow();
+      // A new cycle starts at the frame's time; a late picture only moves the start back.
+      if (show.GetCycleStart() == now) cycles.push_back({show.GetOrder(), primary.GetEffect()});
+      Sleep(2);
+    }
+    return cycles;
+  };
+  const auto alone = run(false);
+  ASSERT_EQ(alone.size(), 10u);
+  EXPECT_EQ(run(true), alone);
+  otherWindow.Destroy();
 }

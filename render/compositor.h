@@ -1,0 +1,59 @@
+// The slideshow's composition: the grid mesh that carries the transition's mask, the
+// two pictures blended over it in one pass or two, and each picture's placement bound
+// to its texture stage, with fit's black bars drawn from the placement of each frame.
+#pragma once
+
+#include <windows.h>
+
+#include <d3d8.h>
+
+#include "base/screen_options.h"
+#include "render/picture_placement.h"
+#include "render/render_device.h"
+#include "render/slide_pictures.h"
+
+class CCompositor {
+ public:
+  explicit CCompositor(CRenderDevice& device) : m_device(device) {}
+  CCompositor(const CCompositor&) = delete;
+  CCompositor& operator=(const CCompositor&) = delete;
+
+  // How pictures meet the screen's shape.
+  void SetFitMode(FitMode mode) { m_fit = mode; }
+  // Drawn, stretched, where a picture is missing (failed); held by the texture cache.
+  // Null leaves the stage without a texture.
+  void SetDefaultTexture(IDirect3DTexture8* texture) { m_defaultTexture = texture; }
+
+  // Inside an open scene: sets the screen's transforms, fills the grid with mask
+  // (kGridColumns x kGridRows weights) and draws current under next blended by it.
+  // Either picture may be null. False when the grid could not be filled (nothing was
+  // drawn).
+  bool Draw(const SlidePicture* current, const SlidePicture* next, const float* mask);
+
+ private:
+  void SetTransforms();
+  bool FillGrid(const float* mask);
+  void DrawGrid();
+  // Draws the grid clipped to area of the screen: a viewport over it, with a
+  // projection that keeps every vertex where the whole screen has it.
+  void DrawGridIn(const ScreenRect& area);
+  void DrawTwoPass(const SlidePicture* current, const SlidePicture* next);
+  void DrawOnePass(const SlidePicture* current, const SlidePicture* next);
+  // Where fit must show black beyond picture and the device has no border colour to
+  // do it: then only the picture's own part of the screen is drawn.
+  bool NeedsDrawnBars(const SlidePicture* picture) const;
+  ScreenRect PictureArea(const SlidePicture* picture) const;
+  // Blends black over the bars beside picture by the grid's alpha, as the picture's
+  // border colour would have been blended.
+  void DrawBlackBars(const SlidePicture* picture);
+  // Binds picture to stage with its placement: a texture transform and, for fit,
+  // black outside it where the device has a border colour. EndPlacement puts the
+  // stage back to untransformed wrapping.
+  void BindPicture(DWORD stage, const SlidePicture* picture);
+  void EndPlacement(DWORD stage);
+
+  CRenderDevice& m_device;
+  FitMode m_fit = kDefaultFit;
+  IDirect3DTexture8* m_defaultTexture = nullptr;  // held by the texture cache
+  D3DVIEWPORT8 m_screenViewport{};                // the whole back buffer, read each frame
+};
