@@ -30,10 +30,10 @@ CMusicMixer::CMusicMixer(int trackCount, TrackReader reader, int volumePercent)
 }
 
 bool CMusicMixer::StartNextTrack() {
-  if (m_streaming) JudgeFinishedTrack();
+  JudgeFinishedTrack();
   m_decoder.Close();
   m_file.reset();
-  m_streaming = false;
+  m_keep.clear();
   m_source.clear();
   m_position = 0;
   for (int tried = 0; tried < m_trackCount; ++tried) {
@@ -59,39 +59,23 @@ bool CMusicMixer::OpenTrack(int number) {
   m_file = m_reader(number);
   if (m_file == nullptr) return false;
   const auto* bytes = reinterpret_cast<const unsigned char*>(m_file->GetData());
-  if (!m_decoder.Open(bytes, m_file->GetSize())) {
-    m_file.reset();
-    return false;
+  if (m_decoder.Open(bytes, m_file->GetSize())) {
+    m_decoderDone = false;
+    m_trackFrames = 0;
+    m_keeping = true;
+    m_step = static_cast<double>(m_decoder.GetSampleRate()) / kMusicOutputRate;
+    if (FillSource()) return true;
   }
-  m_decoderDone = false;
-  m_trackFrames = 0;
-  m_step = static_cast<double>(m_decoder.GetSampleRate()) / kMusicOutputRate;
-  // Ahead as far as a kept track may reach: a track that ends there is short.
-  while (m_source.size() / 2 <= static_cast<size_t>(kMaxKeptTrackFrames) && DecodeChunk()) {
-  }
-  if (m_source.empty()) {
-    m_decoder.Close();
-    m_file.reset();
-    return false;
-  }
-  const auto frames = static_cast<int64_t>(m_source.size() / 2);
-  if (m_decoderDone && frames <= kMaxKeptTrackFrames &&
-      m_keptFrames + frames <= kMaxKeptMusicFrames) {
-    TrackMemory& memory = m_memory[static_cast<size_t>(number)];
-    memory.frames = m_source;
-    memory.step = m_step;
-    m_keptFrames += frames;
-    m_decoder.Close();
-    m_file.reset();
-    return true;
-  }
-  m_streaming = true;
-  return true;
+  m_decoder.Close();  // opened but yields no frame
+  m_file.reset();
+  return false;
 }
 
 void CMusicMixer::JudgeFinishedTrack() {
   if (m_track < 0 || m_file == nullptr) return;
-  if (static_cast<int64_t>(m_file->GetSize()) > m_trackFrames * kMaxTrackBytesPerFrame)
+  const TrackMemory& memory = m_memory[static_cast<size_t>(m_track)];
+  if (memory.frames.empty() &&
+      static_cast<int64_t>(m_file->GetSize()) > m_trackFrames * kMaxTrackBytesPerFrame)
     m_memory[static_cast<size_t>(m_track)].givenUp = true;
 }
 
@@ -102,10 +86,28 @@ bool CMusicMixer::DecodeChunk() {
   m_source.resize(at + static_cast<size_t>(std::max(got, 0)) * 2);
   if (got <= 0) {
     m_decoderDone = true;
+    KeepDecodedTrack();
     return false;
   }
   m_trackFrames += got;
+  // A copy of the track as it passes, while it may still turn out short.
+  m_keeping = m_keeping && m_trackFrames <= kMaxKeptTrackFrames;
+  if (m_keeping)
+    m_keep.insert(m_keep.end(), m_source.begin() + static_cast<std::ptrdiff_t>(at), m_source.end());
+  else
+    std::vector<int16_t>().swap(m_keep);
   return true;
+}
+
+void CMusicMixer::KeepDecodedTrack() {
+  if (m_keeping && !m_keep.empty() && m_keptFrames + m_trackFrames <= kMaxKeptMusicFrames) {
+    TrackMemory& memory = m_memory[static_cast<size_t>(m_track)];
+    memory.frames = std::move(m_keep);
+    memory.step = m_step;
+    m_keptFrames += m_trackFrames;
+  }
+  m_keeping = false;
+  std::vector<int16_t>().swap(m_keep);
 }
 
 bool CMusicMixer::FillSource() {

@@ -59,14 +59,16 @@ class CMusicMixer {
   // Makes the next track current, skipping those that do not decode; false when a
   // whole round of the list found nothing to play.
   bool StartNextTrack();
-  // Opens track `number` from a fresh read of its file and decodes ahead up to the
-  // keeping limit, keeping the track when it ends there; false when it yields nothing.
+  // Opens track `number` from a fresh read of its file; false when it yields nothing.
   bool OpenTrack(int number);
   // Ensures the source holds the frame at m_position and the one after it, decoding
   // more when needed; false when the track has no frame at m_position.
   bool FillSource();
-  // Decodes one chunk behind the source; false at the track's end.
+  // Decodes one chunk behind the source, copied aside while the track may still be
+  // kept; false at the track's end.
   bool DecodeChunk();
+  // At the end of a track's decoding: keeps it when it is short and there is room.
+  void KeepDecodedTrack();
   // A streamed track that has ended: given up when reading it costs more than it plays.
   void JudgeFinishedTrack();
 
@@ -91,7 +93,8 @@ class CMusicMixer {
   int64_t m_rendered = 0;             // output frames since the start, for the fade-in
   std::vector<TrackMemory> m_memory;  // one per track
   int64_t m_keptFrames = 0;           // frames held by every kept track together
-  bool m_streaming = false;           // the current track is decoded from its file
+  bool m_keeping = false;             // the current track is copied to m_keep as decoded
+  std::vector<int16_t> m_keep;        // the current track's frames decoded so far
   int64_t m_trackFrames = 0;          // frames decoded from the current file so far
   int m_reads = 0;                    // reader calls
 };

@@ -73,9 +73,13 @@ void FadeOutAndReset(HWAVEOUT device, const Queue& queue, HANDLE wake) {
   MMTIME time{};
   time.wType = TIME_SAMPLES;
   std::vector<int16_t> fade;
-  if (waveOutGetPosition(device, &time, sizeof time) == MMSYSERR_NOERROR &&
-      time.wType == TIME_SAMPLES)
-    fade = queue.FramesFrom(time.u.sample);
+  try {
+    if (waveOutGetPosition(device, &time, sizeof time) == MMSYSERR_NOERROR &&
+        time.wType == TIME_SAMPLES)
+      fade = queue.FramesFrom(time.u.sample);
+  } catch (...) {
+    fade.clear();  // no memory for the fade: the sound simply stops
+  }
   waveOutReset(device);
   if (fade.empty()) return;
   FadeOutFrames(fade.data(), static_cast<int>(fade.size() / 2));
@@ -106,7 +110,7 @@ struct CMusicPlayer::State {
       static_cast<State*>(self)->Play();
     } catch (...) {
       // Out of memory while a track is read or decoded: the music ends, the run goes
-      // on. Feed has closed the device by then.
+      // on. Feed catches what happens while the device is open, so it is closed.
     }
     return 0;
   }
