@@ -7,16 +7,10 @@
 #include "base/error_trace.h"
 #include "base/pending_failure.h"
 #include "tests/win/support/fake_app.h"
+#include "tests/win/support/saver_harness.h"
 #include "ui/saver_wnd.h"
 
 namespace {
-// The cursor display count, left as it was.
-int CursorCount() {
-  const int count = ShowCursor(TRUE) - 1;
-  ShowCursor(FALSE);
-  return count;
-}
-
 // Delivers what was posted to the window (null: to any window of the thread), the
 // close request among it, as the loop would.
 void PumpPosted(HWND window) {
@@ -139,7 +133,7 @@ TEST_F(SaverWndTest, TheVariantsHaveTheirStylesAndSizesAndASecondCreateSucceeds)
 // window destroyed behind its owner's back ends the run.
 TEST_F(SaverWndTest, ScreensaverWindowsKeepTheirOwnStateAndAnOwnersDestroyEndsNothing) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  const int cursor = CursorCount();
+  const int cursor = CursorDisplayCount();
   m_app.runTime = 1.05;
   const auto ends = [](HWND window, UINT message, WPARAM wParam) {
     g_keepRunning = 1;
@@ -154,7 +148,7 @@ TEST_F(SaverWndTest, ScreensaverWindowsKeepTheirOwnStateAndAnOwnersDestroyEndsNo
   SetCursorPos(440, 300);
   CSaverWnd second;
   ASSERT_TRUE(second.CreateOver(instance, 0, 0, 200, 150));
-  EXPECT_EQ(CursorCount(), cursor - 2);
+  EXPECT_EQ(CursorDisplayCount(), cursor - 2);
   EXPECT_TRUE(ends(m_window.GetHandle(), WM_MOUSEMOVE, 0));
   EXPECT_TRUE(ends(m_window.GetHandle(), WM_MOUSEWHEEL, halfNotch));
   EXPECT_FALSE(ends(second.GetHandle(), WM_MOUSEMOVE, 0));
@@ -164,19 +158,19 @@ TEST_F(SaverWndTest, ScreensaverWindowsKeepTheirOwnStateAndAnOwnersDestroyEndsNo
   g_keepRunning = 1;
   second.Destroy();
   EXPECT_EQ(g_keepRunning, 1);
-  EXPECT_EQ(CursorCount(), cursor - 1);
+  EXPECT_EQ(CursorDisplayCount(), cursor - 1);
   // Closing, however often, shows nothing; the destruction shows the cursor once.
   EXPECT_TRUE(ends(m_window.GetHandle(), WM_CLOSE, 0));
   EXPECT_TRUE(ends(m_window.GetHandle(), WM_CLOSE, 0));
-  EXPECT_EQ(CursorCount(), cursor - 1);
+  EXPECT_EQ(CursorDisplayCount(), cursor - 1);
   m_window.Destroy();
-  EXPECT_EQ(CursorCount(), cursor);
+  EXPECT_EQ(CursorDisplayCount(), cursor);
 
   // The debug window never hides the cursor, so its end shows none.
   ASSERT_TRUE(m_window.Create(instance, 1));
   EXPECT_TRUE(ends(m_window.GetHandle(), WM_CHAR, 27));
   m_window.Destroy();
-  EXPECT_EQ(CursorCount(), cursor);
+  EXPECT_EQ(CursorDisplayCount(), cursor);
 
   // Destroyed by anyone else, the window ends the run.
   ASSERT_TRUE(second.CreateOver(instance, 0, 0, 200, 150));
@@ -184,7 +178,7 @@ TEST_F(SaverWndTest, ScreensaverWindowsKeepTheirOwnStateAndAnOwnersDestroyEndsNo
   DestroyWindow(second.GetHandle());
   EXPECT_EQ(g_keepRunning, 0);
   EXPECT_EQ(second.GetHandle(), nullptr);
-  EXPECT_EQ(CursorCount(), cursor);
+  EXPECT_EQ(CursorDisplayCount(), cursor);
 }
 
 namespace {
