@@ -8,6 +8,7 @@
 
 #include "app/saver_app.h"
 #include "base/module_state.h"
+#include "base/straggler_threads.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CoInitialize(nullptr);
@@ -33,5 +34,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   app.reset();
   CModuleState::Release();
   CoUninitialize();
+  // A thread that would not stop must not meet the C runtime's exit.
+  CStragglerThreads::EndProcessIfAnyRuns(exitCode);
   return exitCode;
 }

@@ -42,7 +42,14 @@ class CWin32PasswordSystem : public IPasswordSystem {
   void Free(void* library) override { FreeLibrary(static_cast<HMODULE>(library)); }
 
   long CallVerify(void* function, void* owner) override {
-    return reinterpret_cast<VerifyScreenSavePwdFn>(function)(static_cast<HWND>(owner));
+    // The black windows under the dialog still hide the cursor; it shows for the
+    // dialog and is hidden again as many times after.
+    int shown = 0;
+    while (ShowCursor(TRUE) < 0) ++shown;
+    ++shown;
+    const long result = reinterpret_cast<VerifyScreenSavePwdFn>(function)(static_cast<HWND>(owner));
+    for (; shown > 0; --shown) ShowCursor(FALSE);
+    return result;
   }
 
   void CallChange(void* function, const char* provider, void* owner) override {

@@ -28,7 +28,8 @@ void CSecondaryScreens::Create(HINSTANCE instance) {
         std::make_unique<CDrawer>(timeGetTime() + kSeedStride * static_cast<unsigned int>(i + 1));
     if (!screen.drawer->Init(screen.window->GetHandle(), false,
                              static_cast<HMONITOR>(entry->monitor))) {
-      // The black window under it stays as the cover.
+      // The black window under it stays as the cover. The window goes by its owner's
+      // hand, which ends no run: the other screens go on.
       screen.drawer.reset();
       screen.window.reset();
       continue;

@@ -6,43 +6,94 @@
 // After windows.h, whose types it uses.
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "audio/music_mixer.h"
 #include "audio/music_source.h"
+#include "base/straggler_threads.h"
 
 namespace {
 constexpr int kBufferFrames = kMusicOutputRate / 10;  // 100 ms a buffer
 constexpr int kBufferCount = 3;                       // 300 ms queued ahead
-// The stop fade lowers the device volume in these steps, this far apart: 20 ms in
-// all, so the end does not click.
-constexpr int kStopFadeSteps = 4;
-constexpr DWORD kStopFadeStepMs = 5;
+// The stop fade: 20 ms, so the end does not click.
+constexpr int kStopFadeFrames = kMusicOutputRate / 50;
+// Longest wait for the fade to play out before the device is closed anyway.
+constexpr DWORD kStopFadeWaitMs = 200;
 // How long Stop waits for the thread; it ends within the fade and the block of a
 // track being read at that moment.
 constexpr DWORD kStopWaitMs = 2000;
 
-// Scales both channels of a waveOut volume word pair.
-DWORD ScaleVolume(DWORD volume, int step, int steps) {
-  const DWORD left = (volume & 0xFFFF) * step / steps;
-  const DWORD right = (volume >> 16) * step / steps;
-  return left | right << 16;
-}
+// The queue of buffers on the device: each buffer's samples and where they stand in
+// the stream of frames sent, so that the frames playing now can be found again.
+struct Queue {
+  WAVEHDR headers[kBufferCount] = {};
+  bool prepared[kBufferCount] = {};
+  bool sent[kBufferCount] = {};            // written to the device at least once
+  uint32_t firstFrame[kBufferCount] = {};  // stream frame of each buffer's first frame
+  uint32_t nextFrame = 0;                  // stream frame of the next buffer written
+  std::vector<int16_t>* pcm = nullptr;
 
-// Fades out through the device volume, since the queued buffers are already at full
-// level, then drops them and puts the volume back (on older systems it is the
-// device's own, shared with every program).
-void FadeOutAndReset(HWAVEOUT device) {
-  DWORD volume = 0;
-  const bool hasVolume = waveOutGetVolume(device, &volume) == MMSYSERR_NOERROR;
-  for (int step = kStopFadeSteps - 1; hasVolume && step >= 0; --step) {
-    waveOutSetVolume(device, ScaleVolume(volume, step, kStopFadeSteps));
-    Sleep(kStopFadeStepMs);
+  bool Write(HWAVEOUT device, int i) {
+    headers[i].dwFlags &= ~WHDR_DONE;
+    firstFrame[i] = nextFrame;
+    nextFrame += kBufferFrames;
+    sent[i] = waveOutWrite(device, &headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+    return sent[i];
+  }
+
+  // Up to kStopFadeFrames stereo frames from stream frame `at` on, from the buffers
+  // that still hold them (positions count modulo 2^32, as the device's do).
+  std::vector<int16_t> FramesFrom(uint32_t at) const {
+    std::vector<int16_t> frames;
+    for (bool found = true; found && frames.size() < kStopFadeFrames * 2;) {
+      found = false;
+      for (int i = 0; i < kBufferCount; ++i) {
+        const uint32_t offset = at - firstFrame[i];
+        if (!sent[i] || offset >= static_cast<uint32_t>(kBufferFrames)) continue;
+        const uint32_t take =
+            std::min<uint32_t>(kBufferFrames - offset, kStopFadeFrames - frames.size() / 2);
+        const int16_t* from = pcm[i].data() + offset * 2;
+        frames.insert(frames.end(), from, from + take * 2);
+        at += take;
+        found = true;
+        break;
+      }
+    }
+    return frames;
+  }
+};
+
+// Drops what is queued and plays the next 20 ms from the frame playing now once
+// more, scaled down to silence: the fade works on the samples, never on the device's
+// volume, which older systems share with every program.
+void FadeOutAndReset(HWAVEOUT device, const Queue& queue, HANDLE wake) {
+  MMTIME time{};
+  time.wType = TIME_SAMPLES;
+  std::vector<int16_t> fade;
+  try {
+    if (waveOutGetPosition(device, &time, sizeof time) == MMSYSERR_NOERROR &&
+        time.wType == TIME_SAMPLES)
+      fade = queue.FramesFrom(time.u.sample);
+  } catch (...) {
+    fade.clear();  // no memory for the fade: the sound simply stops
   }
   waveOutReset(device);
-  if (hasVolume) waveOutSetVolume(device, volume);
+  if (fade.empty()) return;
+  FadeOutFrames(fade.data(), static_cast<int>(fade.size() / 2));
+  WAVEHDR header{};
+  header.lpData = reinterpret_cast<LPSTR>(fade.data());
+  header.dwBufferLength = static_cast<DWORD>(fade.size() * sizeof(int16_t));
+  if (waveOutPrepareHeader(device, &header, sizeof header) != MMSYSERR_NOERROR) return;
+  if (waveOutWrite(device, &header, sizeof header) == MMSYSERR_NOERROR) {
+    const DWORD start = GetTickCount();
+    while ((header.dwFlags & WHDR_DONE) == 0 && GetTickCount() - start < kStopFadeWaitMs)
+      WaitForSingleObject(wake, 10);
+    waveOutReset(device);
+  }
+  waveOutUnprepareHeader(device, &header, sizeof header);
 }
 }  // namespace
 
@@ -55,7 +106,12 @@ struct CMusicPlayer::State {
   void Play();
   void Feed(HWAVEOUT device, CMusicMixer& mixer, std::vector<int16_t>* pcm);
   static DWORD WINAPI Body(void* self) {
-    static_cast<State*>(self)->Play();
+    try {
+      static_cast<State*>(self)->Play();
+    } catch (...) {
+      // Out of memory while a track is read or decoded: the music ends, the run goes
+      // on. Feed catches what happens while the device is open, so it is closed.
+    }
     return 0;
   }
 };
@@ -92,30 +148,36 @@ void CMusicPlayer::State::Play() {
 }
 
 // Keeps every buffer queued until the run ends, refilling each as the device gives it
-// back. A buffer that fails to go out ends the music for this run.
+// back. A buffer that fails to go out, or a failure while the mixer renders, ends the
+// music for this run; the device is let go of either way.
 void CMusicPlayer::State::Feed(HWAVEOUT device, CMusicMixer& mixer, std::vector<int16_t>* pcm) {
-  WAVEHDR headers[kBufferCount] = {};
-  bool prepared[kBufferCount] = {};
+  Queue queue;
+  queue.pcm = pcm;
   bool failed = false;
-  for (int i = 0; i < kBufferCount && !failed; ++i) {
-    headers[i].lpData = reinterpret_cast<LPSTR>(pcm[i].data());
-    headers[i].dwBufferLength = static_cast<DWORD>(pcm[i].size() * sizeof(int16_t));
-    prepared[i] = waveOutPrepareHeader(device, &headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
-    if (i > 0) mixer.Render(pcm[i].data(), kBufferFrames);
-    failed = !prepared[i] || waveOutWrite(device, &headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR;
-  }
-  while (!stop.load()) {
-    WaitForSingleObject(wake, INFINITE);
-    for (int i = 0; i < kBufferCount && !failed && !stop.load(); ++i) {
-      if ((headers[i].dwFlags & WHDR_DONE) == 0) continue;
-      if (mixer.Render(pcm[i].data(), kBufferFrames) == 0) continue;  // nothing left to play
-      headers[i].dwFlags &= ~WHDR_DONE;
-      failed = waveOutWrite(device, &headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR;
+  try {
+    for (int i = 0; i < kBufferCount && !failed; ++i) {
+      WAVEHDR& header = queue.headers[i];
+      header.lpData = reinterpret_cast<LPSTR>(pcm[i].data());
+      header.dwBufferLength = static_cast<DWORD>(pcm[i].size() * sizeof(int16_t));
+      queue.prepared[i] =
+          waveOutPrepareHeader(device, &header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+      if (i > 0) mixer.Render(pcm[i].data(), kBufferFrames);
+      failed = !queue.prepared[i] || !queue.Write(device, i);
     }
+    while (!stop.load()) {
+      WaitForSingleObject(wake, INFINITE);
+      for (int i = 0; i < kBufferCount && !failed && !stop.load(); ++i) {
+        if ((queue.headers[i].dwFlags & WHDR_DONE) == 0) continue;
+        if (mixer.Render(pcm[i].data(), kBufferFrames) == 0) continue;  // nothing left to play
+        failed = !queue.Write(device, i);
+      }
+    }
+  } catch (...) {
+    failed = true;
   }
-  FadeOutAndReset(device);
+  FadeOutAndReset(device, queue, wake);
   for (int i = 0; i < kBufferCount; ++i)
-    if (prepared[i]) waveOutUnprepareHeader(device, &headers[i], sizeof(WAVEHDR));
+    if (queue.prepared[i]) waveOutUnprepareHeader(device, &queue.headers[i], sizeof(WAVEHDR));
 }
 
 CMusicPlayer::CMusicPlayer() = default;
@@ -141,7 +203,9 @@ void CMusicPlayer::Stop() {
   m_state->stop.store(true);
   SetEvent(m_state->wake);
   if (WaitForSingleObject(m_state->thread, kStopWaitMs) != WAIT_OBJECT_0) {
-    // A thread stuck in the driver keeps its state; the process is about to end.
+    // A thread stuck in the driver keeps its state, and the process must not run the
+    // C runtime's exit under it.
+    CStragglerThreads::Keep(m_state->thread);
     m_state.release();
     return;
   }

@@ -13,10 +13,6 @@ namespace {
 constexpr int kDecoderMemoryBytes = 4 << 20;
 
 constexpr int kPageHeaderSize = 27;  // up to and including the segment count
-// Rates above this are refused: the mixer passes that many source frames per second,
-// so a header claiming billions would make it read and decode the whole track again
-// for nearly every frame it puts out.
-constexpr int kMaxSampleRate = 384000;
 
 // The first `count` packets of the stream of the first page, reassembled from the
 // pages' segments; fewer when the bytes end first or stop being pages.
@@ -114,7 +110,7 @@ bool CVorbisTrack::Open(const unsigned char* bytes, int size) {
   const stb_vorbis_info info = stb_vorbis_get_info(m_decoder);
   m_channels = info.channels;
   m_sampleRate = static_cast<int>(info.sample_rate);
-  if (m_channels <= 0 || m_sampleRate <= 0 || m_sampleRate > kMaxSampleRate) {
+  if (m_channels <= 0 || m_sampleRate <= 0 || m_sampleRate > kMaxMusicSampleRate) {
     Close();
     return false;
   }

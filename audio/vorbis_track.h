@@ -6,6 +6,11 @@
 
 struct stb_vorbis;
 
+// Tracks of a higher sample rate are refused: the mixer passes that many source frames
+// per second, so a header claiming billions would make it read and decode the whole
+// track again for nearly every frame it puts out.
+constexpr int kMaxMusicSampleRate = 384000;
+
 class CVorbisTrack {
  public:
   CVorbisTrack() = default;
@@ -16,7 +21,7 @@ class CVorbisTrack {
   // Starts decoding `size` bytes at `bytes`, which must stay valid while the track is
   // open. False for anything that is not a Vorbis stream whose headers fit the
   // decoder's fixed memory (a hostile header cannot make it allocate more), and for a
-  // sample rate above 384 kHz.
+  // sample rate above kMaxMusicSampleRate.
   bool Open(const unsigned char* bytes, int size);
   void Close();
   bool IsOpen() const { return m_decoder != nullptr; }

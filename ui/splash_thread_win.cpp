@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/random.h"
+#include "base/straggler_threads.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "render/frame_timer.h"
@@ -14,17 +15,23 @@
 #include "ui/splash_animator.h"
 
 namespace {
-// Shared with the main thread without a lock: it writes, the thread only reads. The
-// handles are written before the thread is resumed; the flag is atomic because it
-// changes while the thread runs.
+// One splash thread's run: the target and the thread's own flag, shared by the main
+// thread, which raises the flag, and the thread, which reads it between every step. A
+// thread left running by an earlier Stop keeps its own raised flag, so the next
+// Start cannot revive it.
+struct SplashRun {
+  HWND target = nullptr;
+  std::atomic<bool> stop{false};  // set once, by StopSplashThread
+
+  bool Running() const { return !stop.load(); }
+};
+
+// Written by the main thread only.
 HANDLE g_splashThread = nullptr;
-HWND g_splashTarget = nullptr;
-HINSTANCE g_splashInstance = nullptr;
-std::atomic<bool> g_splashRunning{false};
+std::shared_ptr<SplashRun> g_splashRun;
 
 constexpr DWORD kStepPauseMs = 20;
-// Longest wait for the thread to end after its flag clears: 50 steps of 20 ms. A
-// thread that takes longer is terminated.
+// Longest wait for the thread to end after its flag clears: 50 steps of 20 ms.
 constexpr DWORD kStopWaitMs = 50 * kStepPauseMs;
 
 // The thread's pictures, output and animation state for one target.
@@ -34,24 +41,29 @@ struct SplashScene {
   std::unique_ptr<CSplashAnimator> animator;
 };
 
-// Loads the pictures that exist; a file that is no usable bitmap stays black.
-void LoadScene(HWND target, SplashScene* scene) {
+// Loads the pictures that exist; a file that is no usable bitmap stays black. Gives up
+// between any two steps, and inside a read, once the run's flag clears.
+void LoadScene(const SplashRun& run, SplashScene* scene) {
   RECT client{};
-  GetClientRect(target, &client);
+  GetClientRect(run.target, &client);
   // The surfaces are at least 8 x 8; the animation covers them whole.
-  if (!scene->output.Create(client.right - client.left, client.bottom - client.top)) return;
+  if (!run.Running() ||
+      !scene->output.Create(client.right - client.left, client.bottom - client.top))
+    return;
   const int width = scene->output.GetWidth();
   const int height = scene->output.GetHeight();
-  scene->animator = std::make_unique<CSplashAnimator>(width, height);
+  auto animator = std::make_unique<CSplashAnimator>(width, height);
   for (const char* name : kSplashFileNames) {
-    std::unique_ptr<IFileData> file = ReadArchiveFile(name, false);
-    if (!file) continue;
+    if (!run.Running()) return;
+    std::unique_ptr<IFileData> file = ReadArchiveFile(name, false, &run.stop);
+    if (!file || !run.Running()) continue;
     auto picture = std::make_unique<CDibSurface>();
-    if (!picture->Create(width, height)) continue;
+    if (!picture->Create(width, height) || !run.Running()) continue;
     picture->LoadBitmapFile(file->GetData(), file->GetSize());
-    scene->animator->AddPicture(picture->GetBits());
+    animator->AddPicture(picture->GetBits());
     scene->pictures.push_back(std::move(picture));
   }
+  if (run.Running()) scene->animator = std::move(animator);
 }
 
 void Present(HWND target, const CDibSurface& output) {
@@ -65,21 +77,25 @@ void Present(HWND target, const CDibSurface& output) {
   ReleaseDC(target, window);
 }
 
-DWORD WINAPI SplashThreadBody(void*) {
+DWORD WINAPI SplashThreadBody(void* parameter) {
+  // The thread's share of its run, handed over by StartSplashThread.
+  const std::unique_ptr<std::shared_ptr<SplashRun>> share(
+      static_cast<std::shared_ptr<SplashRun>*>(parameter));
+  const SplashRun& run = **share;
   try {
-    const HWND target = g_splashTarget;
     CFrameTimer timer;
     timer.Start();
     SplashScene scene;
-    LoadScene(target, &scene);
+    LoadScene(run, &scene);
     // This thread's own generator, seeded from how long loading took.
     SeedRandom(static_cast<unsigned int>(timer.Elapsed() * 1000.0));
     timer.Start();
-    while (scene.animator && IsWindow(target) && g_splashRunning.load()) {
+    while (scene.animator && run.Running() && IsWindow(run.target)) {
       // With no picture there is nothing to draw, and the thread ends.
       if (!scene.animator->Step(timer.Elapsed(), scene.output.GetBits())) break;
+      if (!run.Running()) break;
       GdiFlush();
-      Present(target, scene.output);
+      Present(run.target, scene.output);
       Sleep(kStepPauseMs);
     }
   } catch (...) {
@@ -89,11 +105,17 @@ DWORD WINAPI SplashThreadBody(void*) {
 }
 }  // namespace
 
-HANDLE StartSplashThread(HWND target, HINSTANCE instance) {
-  g_splashTarget = target;
-  g_splashInstance = instance;
-  g_splashThread = CreateThread(nullptr, 0, &SplashThreadBody, nullptr, CREATE_SUSPENDED, nullptr);
-  g_splashRunning.store(g_splashThread != nullptr);
+HANDLE StartSplashThread(HWND target, HINSTANCE) {
+  StopSplashThread();
+  auto run = std::make_shared<SplashRun>();
+  run->target = target;
+  auto* share = new std::shared_ptr<SplashRun>(run);
+  g_splashThread = CreateThread(nullptr, 0, &SplashThreadBody, share, CREATE_SUSPENDED, nullptr);
+  if (g_splashThread == nullptr) {
+    delete share;
+    return nullptr;
+  }
+  g_splashRun = std::move(run);
   return g_splashThread;
 }
 
@@ -102,13 +124,15 @@ void ResumeSplashThread() {
 }
 
 void StopSplashThread() {
-  g_splashRunning.store(false);
+  if (g_splashRun) g_splashRun->stop.store(true);
+  g_splashRun.reset();
   if (g_splashThread == nullptr) return;
-  // The thread sees the flag after its current step; the last resort is for one
-  // that hangs.
-  if (WaitForSingleObject(g_splashThread, kStopWaitMs) == WAIT_TIMEOUT)
-    TerminateThread(g_splashThread, 0);
-  // Closed here so that repeated previews do not leak a handle each.
-  CloseHandle(g_splashThread);
+  // The thread sees the flag within a step or a block of a read. One that does not
+  // end in time is never terminated: it may hold the archive's lock or be inside
+  // GDI. It is left to the process's end.
+  if (WaitForSingleObject(g_splashThread, kStopWaitMs) == WAIT_OBJECT_0)
+    CloseHandle(g_splashThread);
+  else
+    CStragglerThreads::Keep(g_splashThread);
   g_splashThread = nullptr;
 }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +36,31 @@ int Peak(const std::vector<int16_t>& pcm, int from, int to) {
 
 const unsigned char* Bytes(const std::string& s) {
   return reinterpret_cast<const unsigned char*>(s.data());
+}
+
+// The frames a file really holds, read from the Ogg pages rather than decoded: the
+// granule position (bytes 6 to 13) of the last page that is there whole.
+uint64_t FramesOfWholePages(const std::string& ogg) {
+  uint64_t frames = 0;
+  size_t at = 0;
+  while (at + 27 <= ogg.size() && ogg.compare(at, 4, "OggS") == 0) {
+    const size_t segments = static_cast<unsigned char>(ogg[at + 26]);
+    if (at + 27 + segments > ogg.size()) break;
+    size_t page = 27 + segments;
+    for (size_t i = 0; i < segments; ++i) page += static_cast<unsigned char>(ogg[at + 27 + i]);
+    if (at + page > ogg.size()) break;
+    uint64_t granule = 0;
+    for (int i = 7; i >= 0; --i)
+      granule = granule << 8 | static_cast<unsigned char>(ogg[at + 6 + i]);
+    if (granule != ~uint64_t{0}) frames = granule;
+    at += page;
+  }
+  return frames;
+}
+
+std::string FuzzFinding(const char* name) {
+  std::ifstream file(std::string(QUILL_FUZZ_CORPUS_DIR) + "/vorbis/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace
@@ -80,6 +107,10 @@ TEST(MusicMixer, VolumeFollowsTheCubicCurveAfterTheOneSecondFadeIn) {
     EXPECT_NEAR(Peak(pcm, 44100, 2 * 44100), 16384 * c.gain, 16384 * c.gain * 0.05 + 1);
     EXPECT_LE(Peak(pcm, 0, 10), 16384 * c.gain * 0.001 + 1);  // starts from silence
   }
+  // The stop fade goes down in a straight line on the samples themselves.
+  std::vector<int16_t> fade(8, 1000);
+  FadeOutFrames(fade.data(), 4);
+  EXPECT_EQ(fade, (std::vector<int16_t>{1000, 1000, 750, 750, 500, 500, 250, 250}));
 }
 
 TEST(MusicMixer, TracksFollowEachOtherFrameExactAndTheListLoops) {
@@ -136,18 +167,28 @@ TEST(MusicDecoding, HostileFilesAreRefusedOrEndCleanly) {
   struct Case {
     const char* what;
     std::string bytes;
+    bool plays;  // decodes up to the damage and is then played in a loop
   };
+  // Cut where whole pages of audio lie before the cut: a longer tone than `good`,
+  // whose 20,000 frames share one page.
+  const std::string paged = SineOgg(400000, 2, 44100);
+  const std::string middle = paged.substr(0, paged.size() / 2);
+  const std::string short1 = paged.substr(0, paged.size() - 1);
   const Case cases[] = {
-      {"empty", ""},
-      {"cut inside the headers", good.substr(0, 100)},
-      {"cut in the middle", good.substr(0, good.size() / 2)},
-      {"cut one byte short", good.substr(0, good.size() - 1)},
-      {"garbage", garbage},
-      {"garbage behind the capture pattern", "OggS" + garbage},
-      {"huge comment length", hugeComment},
-      {"comment length wrapping to zero", wrappingComment},
-      {"huge segment table", hugeSegments},
-      {"huge sample rate", hugeRate},
+      {"empty", "", false},
+      {"cut inside the headers", good.substr(0, 100), false},
+      {"cut in the middle", middle, true},
+      {"cut one byte short", short1, true},
+      {"garbage", garbage, false},
+      {"garbage behind the capture pattern", "OggS" + garbage, false},
+      {"huge comment length", hugeComment, false},
+      {"comment length wrapping to zero", wrappingComment, false},
+      {"huge segment table", hugeSegments, false},
+      {"huge sample rate", hugeRate, false},
+      // Found by the fuzzer: a block length that comes out negative, and a codebook
+      // that makes a sample enormous. Whatever they play stays in 16 bits.
+      {"negative block length", FuzzFinding("ubsan-1.ogg"), false},
+      {"enormous sample", FuzzFinding("ubsan-2.ogg"), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -158,5 +199,44 @@ TEST(MusicDecoding, HostileFilesAreRefusedOrEndCleanly) {
     std::vector<int16_t> pcm(30000 * 2);
     const int frames = mixer.Render(pcm.data(), 30000);
     EXPECT_TRUE(frames == 0 || frames == 30000) << frames;
+    if (!c.plays) continue;
+    // At least every frame of the pages that are there whole, and music from them.
+    const uint64_t held = FramesOfWholePages(c.bytes);
+    EXPECT_GT(held, 30000u);
+    EXPECT_GE(facts.frames, held);
+    EXPECT_LE(facts.frames, 400000u);
+    EXPECT_EQ(frames, 30000);
+    EXPECT_GT(Peak(pcm, 20000, 30000), 4000);
+  }
+}
+
+// A short track is decoded once and then played from memory; a track that fails, or
+// whose file costs more to read again than it plays, is not read again this run.
+TEST(MusicMixer, ShortTracksAreKeptAndCostlyTracksAreGivenUp) {
+  const std::string shortTrack = SineOgg(500, 2, 44100);
+  // Mono at 8 kHz just past the keeping limit, with a tail of padding that makes the
+  // file hold more than the limit of bytes per frame.
+  const int longFrames = kMaxKeptTrackFrames + 8192;
+  std::string padded = SineOgg(longFrames, 1, 8000, 200);
+  padded.append(static_cast<size_t>(longFrames) * kMaxTrackBytesPerFrame, '\0');
+  const int longOutput = static_cast<int>(int64_t{longFrames} * kMusicOutputRate / 8000);
+  struct Case {
+    const char* what;
+    std::vector<std::string> tracks;
+    int frames;  // output frames asked for
+    int music;   // of them with music
+    int reads;   // reader calls meanwhile
+  };
+  const Case cases[] = {
+      {"a short track looping", {shortTrack}, 88200, 88200, 1},
+      {"an undecodable track beside a short one", {"not a track", shortTrack}, 88200, 88200, 2},
+      {"a long track that is mostly padding", {padded}, longOutput + 20000, longOutput, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CMusicMixer mixer(static_cast<int>(c.tracks.size()), Reader(c.tracks), 100);
+    std::vector<int16_t> pcm(static_cast<size_t>(c.frames) * 2);
+    EXPECT_NEAR(mixer.Render(pcm.data(), c.frames), c.music, 8);
+    EXPECT_EQ(mixer.GetReadCount(), c.reads);
   }
 }

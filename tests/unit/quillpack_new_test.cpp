@@ -472,6 +472,14 @@ TEST(QuillpackNew, MusicFromWavIsEncodedAndOggIsKeptByteForByte) {
             std::string::npos)
       << run.err;
   EXPECT_FALSE(fs::exists(root / "other"));
+
+  // A rate the engine does not play is named as such, before anything is encoded.
+  ConvertedMusic music;
+  std::string why;
+  const int rate = kMaxMusicSampleRate + 1;
+  EXPECT_FALSE(ConvertMusic(WavFile(1, 1, rate, 16, std::string(2000, '\x10')), &music, &why));
+  EXPECT_EQ(why, "a sample rate of " + std::to_string(rate) + " Hz, above the engine's limit of " +
+                     std::to_string(kMaxMusicSampleRate) + " Hz");
 }
 
 TEST(QuillpackInstaller, RefusalsNameTheFileAndTheReason) {

@@ -5,16 +5,10 @@
 
 #include "base/app_base.h"
 #include "tests/win/support/fake_app.h"
+#include "tests/win/support/saver_harness.h"
 #include "ui/black_wnd.h"
 
 namespace {
-// The cursor display count, left as it was.
-int CursorCount() {
-  const int count = ShowCursor(TRUE) - 1;
-  ShowCursor(FALSE);
-  return count;
-}
-
 class BlackWnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -30,7 +24,7 @@ class BlackWnd : public ::testing::Test {
 }  // namespace
 
 TEST_F(BlackWnd, CoversThePrimaryScreenAndComesAgainAfterDestroy) {
-  const int before = CursorCount();
+  const int before = CursorDisplayCount();
   for (int round = 0; round < 2; ++round) {  // the second finds the class registered
     CBlackWnd black;
     ASSERT_TRUE(black.Create(GetModuleHandleA(nullptr), 0)) << round;
@@ -46,10 +40,10 @@ TEST_F(BlackWnd, CoversThePrimaryScreenAndComesAgainAfterDestroy) {
     char title[64] = {};
     GetWindowTextA(window, title, sizeof title);
     EXPECT_STREQ(title, "Black Window");
-    EXPECT_EQ(CursorCount(), before - 1);
+    EXPECT_EQ(CursorDisplayCount(), before - 1);
     black.Destroy();
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(CursorCount(), before);
+    EXPECT_EQ(CursorDisplayCount(), before);
     black.Destroy();  // a second Destroy does nothing
   }
 }

@@ -7,9 +7,17 @@
 #include "base/error_trace.h"
 #include "base/pending_failure.h"
 #include "tests/win/support/fake_app.h"
+#include "tests/win/support/saver_harness.h"
 #include "ui/saver_wnd.h"
 
 namespace {
+// Where the cursor is right after a window was made: where the window found it.
+POINT CursorAtCreation() {
+  POINT point{};
+  GetCursorPos(&point);
+  return point;
+}
+
 // Delivers what was posted to the window (null: to any window of the thread), the
 // close request among it, as the loop would.
 void PumpPosted(HWND window) {
@@ -49,6 +57,8 @@ TEST_F(SaverWndTest, InputEndsTheRunOnlyInTheVariantAndAfterTheGraceTimeItShould
       {kSaver, 1.05, WM_RBUTTONDOWN, 0, 0, 0, true},
       {kSaver, 1.05, WM_MBUTTONDOWN, 0, 0, 0, true},
       {kSaver, 1.05, WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1), 0, 0, true},
+      // Less than a notch ends nothing, grace time or not; the rest of it does.
+      {kSaver, 1.05, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA / 2), 0, 0, false},
       {kSaver, 0.5, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0, 0, false},
       {kSaver, 1.05, WM_MOUSEHWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), 0, 0, true},
       {kSaver, 0.5, WM_MOUSEMOVE, 0, 100, 0, false},
@@ -80,6 +90,9 @@ TEST_F(SaverWndTest, InputEndsTheRunOnlyInTheVariantAndAfterTheGraceTimeItShould
     SetCursorPos(400, 300);
     ASSERT_TRUE(m_window.Create(GetModuleHandleA(nullptr), variant));
     HWND window = m_window.GetHandle();
+    // Under Wine a move before the process has a window may not take: the cases
+    // count from where the window found the cursor.
+    const POINT base = CursorAtCreation();
     for (const auto& c : cases) {
       if (c.variant != variant) continue;
       SCOPED_TRACE(testing::Message() << (variant == kSaver ? "saver" : "debug") << " message 0x"
@@ -89,10 +102,10 @@ TEST_F(SaverWndTest, InputEndsTheRunOnlyInTheVariantAndAfterTheGraceTimeItShould
       PumpPosted(nullptr);
       g_keepRunning = 1;
       m_app.runTime = c.runTime;
-      SetCursorPos(400 + c.cursorDx, 300 + c.cursorDy);
+      SetCursorPos(base.x + c.cursorDx, base.y + c.cursorDy);
       SendMessageA(window, c.message, c.wParam, 0);
       PumpPosted(window);
-      SetCursorPos(400, 300);
+      SetCursorPos(base.x, base.y);
       EXPECT_EQ(g_keepRunning == 0, c.ends);
       // Closing only clears the flag: the window is there until the loop destroys it.
       EXPECT_TRUE(IsWindow(window));
@@ -123,6 +136,60 @@ TEST_F(SaverWndTest, TheVariantsHaveTheirStylesAndSizesAndASecondCreateSucceeds)
   EXPECT_EQ(rect.right - rect.left, kDebugWindowWidth);
   EXPECT_EQ(rect.bottom - rect.top, kDebugWindowHeight);
   EXPECT_TRUE(GetWindowLongA(m_window.GetHandle(), GWL_STYLE) & WS_CAPTION);
+}
+
+// With a slideshow on every monitor several screensaver windows exist at once: each
+// keeps its own input rules, hides the cursor once and shows it once, and only a
+// window destroyed behind its owner's back ends the run.
+TEST_F(SaverWndTest, ScreensaverWindowsKeepTheirOwnStateAndAnOwnersDestroyEndsNothing) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const int cursor = CursorDisplayCount();
+  m_app.runTime = 1.05;
+  const auto ends = [](HWND window, UINT message, WPARAM wParam) {
+    g_keepRunning = 1;
+    SendMessageA(window, message, wParam, 0);
+    PumpPosted(window);
+    return g_keepRunning == 0;
+  };
+  const WPARAM halfNotch = MAKEWPARAM(0, WHEEL_DELTA / 2);
+  ASSERT_TRUE(m_window.Create(instance, 0));
+  const POINT base = CursorAtCreation();
+  EXPECT_FALSE(ends(m_window.GetHandle(), WM_MOUSEWHEEL, halfNotch));
+  // The second window is made 40 pixels away; the first keeps its start and its turn.
+  SetCursorPos(base.x + 40, base.y);
+  CSaverWnd second;
+  ASSERT_TRUE(second.CreateOver(instance, 0, 0, 200, 150));
+  EXPECT_EQ(CursorDisplayCount(), cursor - 2);
+  EXPECT_TRUE(ends(m_window.GetHandle(), WM_MOUSEMOVE, 0));
+  EXPECT_TRUE(ends(m_window.GetHandle(), WM_MOUSEWHEEL, halfNotch));
+  EXPECT_FALSE(ends(second.GetHandle(), WM_MOUSEMOVE, 0));
+  EXPECT_FALSE(ends(second.GetHandle(), WM_MOUSEWHEEL, halfNotch));
+
+  // A screen whose renderer fails loses its window; the run goes on.
+  g_keepRunning = 1;
+  second.Destroy();
+  EXPECT_EQ(g_keepRunning, 1);
+  EXPECT_EQ(CursorDisplayCount(), cursor - 1);
+  // Closing, however often, shows nothing; the destruction shows the cursor once.
+  EXPECT_TRUE(ends(m_window.GetHandle(), WM_CLOSE, 0));
+  EXPECT_TRUE(ends(m_window.GetHandle(), WM_CLOSE, 0));
+  EXPECT_EQ(CursorDisplayCount(), cursor - 1);
+  m_window.Destroy();
+  EXPECT_EQ(CursorDisplayCount(), cursor);
+
+  // The debug window never hides the cursor, so its end shows none.
+  ASSERT_TRUE(m_window.Create(instance, 1));
+  EXPECT_TRUE(ends(m_window.GetHandle(), WM_CHAR, 27));
+  m_window.Destroy();
+  EXPECT_EQ(CursorDisplayCount(), cursor);
+
+  // Destroyed by anyone else, the window ends the run.
+  ASSERT_TRUE(second.CreateOver(instance, 0, 0, 200, 150));
+  g_keepRunning = 1;
+  DestroyWindow(second.GetHandle());
+  EXPECT_EQ(g_keepRunning, 0);
+  EXPECT_EQ(second.GetHandle(), nullptr);
+  EXPECT_EQ(CursorDisplayCount(), cursor);
 }
 
 namespace {

@@ -107,6 +107,30 @@ TEST(SplashThread, AnimatesAWindowOfThisProcess) {
   EXPECT_TRUE(moved) << "the picture did not change";
 }
 
+// Four splash pictures of 48 MB each take seconds to read and stretch. A stop at
+// once ends the thread inside its loading, well before the one-second wait runs out
+// (the wait would have ended in the thread's termination before).
+TEST(SplashThread, AStopDuringLoadingEndsTheThreadWithinItsRead) {
+  const std::filesystem::path product = std::filesystem::path(ScratchFolder()) / "huge splash.scr";
+  std::vector<FixtureEntry> entries = {{"config/config.xml", "<ini></ini>"}};
+  const std::string huge = SolidBitmapFile(4096, 4096, kSplashColours[0]);
+  for (int i = 0; i < kSplashCount; ++i) entries.push_back({kSplashFileNames[i], huge});
+  ASSERT_TRUE(WriteProduct(product, FakeEngine(4096), entries));
+  ASSERT_TRUE(OpenContentArchive(product.string().c_str()));
+  HWND target = CreateTarget(152, 112);
+  ASSERT_NE(target, nullptr);
+  for (DWORD delayMs : {0, 150}) {
+    ASSERT_NE(StartSplashThread(target, GetModuleHandleA(nullptr)), nullptr);
+    ResumeSplashThread();
+    Sleep(delayMs);
+    const DWORD start = GetTickCount();
+    StopSplashThread();
+    EXPECT_LT(GetTickCount() - start, 400u) << "stopped " << delayMs << " ms after the start";
+  }
+  DestroyWindow(target);
+  CloseContentArchive();
+}
+
 TEST(DisplayModes, TheSystemListHasTheUsualModesAndRefusesOthers) {
   CDisplay display;
   ASSERT_GT(display.GetModesCount(), 0);

@@ -14,6 +14,10 @@ bool Decode(const std::string& bytes, TrackFacts* facts) {
                           static_cast<int>(bytes.size()), facts);
 }
 
+std::string TrackLimit() { return std::to_string(kMaxMusicTrackBytes >> 20) + " MiB"; }
+
+std::string RateLimit() { return std::to_string(kMaxMusicSampleRate) + " Hz"; }
+
 std::string Duration(const TrackFacts& facts) {
   const long seconds =
       facts.sampleRate > 0 ? static_cast<long>(facts.frames / facts.sampleRate) : 0;
@@ -25,9 +29,15 @@ std::string Duration(const TrackFacts& facts) {
 
 bool ConvertMusic(const std::string& bytes, ConvertedMusic* music, std::string* error) {
   if (bytes.compare(0, 4, "OggS") == 0) {
+    if (bytes.size() > static_cast<size_t>(kMaxMusicTrackBytes)) {
+      *error = "over " + TrackLimit() + ", more than the engine reads";
+      return false;
+    }
     if (!Decode(bytes, &music->facts)) {
-      *error = "does not decode whole as Ogg Vorbis (damaged, cut short, another codec, or over " +
-               std::to_string(kMaxMusicTrackBytes >> 20) + " MiB)";
+      *error =
+          "does not decode whole as Ogg Vorbis (damaged, cut short, another codec, or a "
+          "sample rate above " +
+          RateLimit() + ")";
       return false;
     }
     music->ogg = bytes;
@@ -40,12 +50,20 @@ bool ConvertMusic(const std::string& bytes, ConvertedMusic* music, std::string* 
   }
   WavAudio audio;
   if (!ReadWav(bytes, &audio, error)) return false;
+  if (audio.sampleRate > kMaxMusicSampleRate) {
+    *error = "a sample rate of " + std::to_string(audio.sampleRate) +
+             " Hz, above the engine's limit of " + RateLimit();
+    return false;
+  }
   if (!EncodeOggVorbis(audio.samples, audio.channels, audio.sampleRate, kMusicEncodeQuality,
                        &music->ogg, error))
     return false;
+  if (music->ogg.size() > static_cast<size_t>(kMaxMusicTrackBytes)) {
+    *error = "the encoded track is over " + TrackLimit() + ", more than the engine reads";
+    return false;
+  }
   if (!Decode(music->ogg, &music->facts)) {
-    *error = "the encoded track is over " + std::to_string(kMaxMusicTrackBytes >> 20) +
-             " MiB, more than the engine reads";
+    *error = "the encoded track does not decode whole";
     return false;
   }
   music->encoded = true;

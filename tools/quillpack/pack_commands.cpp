@@ -152,6 +152,11 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
         return false;
       }
       line->options[arg] = TakesValue(arg) ? args[++i] : "";
+    } else if (arg.size() > 1 && arg[0] == '-' &&
+               !(line->command.empty() && (arg == "--help" || arg == "-h"))) {
+      // Taken for a file name, it would fail later with a misleading "no such file".
+      err << "quillpack: unknown option " << arg << "\n" << kUsage;
+      return false;
     } else if (line->command.empty()) {
       line->command = arg;
     } else {

@@ -374,3 +374,9 @@ bool DisableDllFor(const std::string& programName, const char* dll) {
 void DeleteDllOverrides(const std::string& programName) {
   DeleteRegistryTree("Software\\Wine\\AppDefaults\\" + programName);
 }
+
+int CursorDisplayCount() {
+  const int count = ShowCursor(TRUE) - 1;
+  ShowCursor(FALSE);
+  return count;
+}

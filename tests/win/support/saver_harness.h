@@ -13,6 +13,9 @@
 // Polls condition every few milliseconds until it holds or timeoutMs pass.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
+// This thread's cursor display count (below 0: hidden), left as it was.
+int CursorDisplayCount();
+
 // A started process; the destructor terminates it if it still runs.
 class CTestProcess {
  public:
