@@ -1,10 +1,9 @@
 // The music player's Windows side: waveOut (winmm, present on every Windows the
-// program runs on), fed from a thread of its own with buffers of about 100 ms.
+// program runs on, bound from the system folder), fed from a thread of its own with buffers of
+// about 100 ms.
 #include "audio/music_player.h"
 
 #include <windows.h>
-// After windows.h, whose types it uses.
-#include <mmsystem.h>
 
 #include <atomic>
 #include <cstdint>
@@ -12,8 +11,12 @@
 
 #include "audio/music_mixer.h"
 #include "audio/music_source.h"
+#include "audio/wave_out_library.h"
+#include "base/file_paths.h"
 
 namespace {
+const CWaveOutLibrary& WaveOut() { return CWaveOutLibrary::Get(); }
+
 constexpr int kBufferFrames = kMusicOutputRate / 10;  // 100 ms a buffer
 constexpr int kBufferCount = 3;                       // 300 ms queued ahead
 // The stop fade lowers the device volume in these steps, this far apart: 20 ms in
@@ -36,13 +39,13 @@ DWORD ScaleVolume(DWORD volume, int step, int steps) {
 // device's own, shared with every program).
 void FadeOutAndReset(HWAVEOUT device) {
   DWORD volume = 0;
-  const bool hasVolume = waveOutGetVolume(device, &volume) == MMSYSERR_NOERROR;
+  const bool hasVolume = WaveOut().GetVolume(device, &volume) == MMSYSERR_NOERROR;
   for (int step = kStopFadeSteps - 1; hasVolume && step >= 0; --step) {
-    waveOutSetVolume(device, ScaleVolume(volume, step, kStopFadeSteps));
+    WaveOut().SetVolume(device, ScaleVolume(volume, step, kStopFadeSteps));
     Sleep(kStopFadeStepMs);
   }
-  waveOutReset(device);
-  if (hasVolume) waveOutSetVolume(device, volume);
+  WaveOut().Reset(device);
+  if (hasVolume) WaveOut().SetVolume(device, volume);
 }
 }  // namespace
 
@@ -61,10 +64,10 @@ struct CMusicPlayer::State {
 };
 
 void CMusicPlayer::State::Play() {
-  char path[MAX_PATH] = {};
-  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return;
+  // Without winmm the music stays silent, as it does without a sound device.
+  if (!WaveOut().IsLoaded()) return;
   CMusicSource source;
-  if (!source.Open(path) || source.GetTrackCount() == 0) return;
+  if (!source.Open(ProgramFilePath().c_str()) || source.GetTrackCount() == 0) return;
   // A track being read when the run ends is given up at its next block, so Stop
   // never waits for the whole of a large one.
   CMusicMixer mixer(
@@ -83,12 +86,12 @@ void CMusicPlayer::State::Play() {
   format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
   format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
   HWAVEOUT device = nullptr;
-  if (waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wake), 0,
-                  CALLBACK_EVENT) != MMSYSERR_NOERROR)
+  if (WaveOut().Open(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wake), 0,
+                     CALLBACK_EVENT) != MMSYSERR_NOERROR)
     return;
   Feed(device, mixer, pcm);
 
-  waveOutClose(device);
+  WaveOut().Close(device);
 }
 
 // Keeps every buffer queued until the run ends, refilling each as the device gives it
@@ -100,9 +103,10 @@ void CMusicPlayer::State::Feed(HWAVEOUT device, CMusicMixer& mixer, std::vector<
   for (int i = 0; i < kBufferCount && !failed; ++i) {
     headers[i].lpData = reinterpret_cast<LPSTR>(pcm[i].data());
     headers[i].dwBufferLength = static_cast<DWORD>(pcm[i].size() * sizeof(int16_t));
-    prepared[i] = waveOutPrepareHeader(device, &headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+    prepared[i] = WaveOut().PrepareHeader(device, &headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
     if (i > 0) mixer.Render(pcm[i].data(), kBufferFrames);
-    failed = !prepared[i] || waveOutWrite(device, &headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR;
+    failed =
+        !prepared[i] || WaveOut().Write(device, &headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR;
   }
   while (!stop.load()) {
     WaitForSingleObject(wake, INFINITE);
@@ -110,12 +114,12 @@ void CMusicPlayer::State::Feed(HWAVEOUT device, CMusicMixer& mixer, std::vector<
       if ((headers[i].dwFlags & WHDR_DONE) == 0) continue;
       if (mixer.Render(pcm[i].data(), kBufferFrames) == 0) continue;  // nothing left to play
       headers[i].dwFlags &= ~WHDR_DONE;
-      failed = waveOutWrite(device, &headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR;
+      failed = WaveOut().Write(device, &headers[i], sizeof(WAVEHDR)) != MMSYSERR_NOERROR;
     }
   }
   FadeOutAndReset(device);
   for (int i = 0; i < kBufferCount; ++i)
-    if (prepared[i]) waveOutUnprepareHeader(device, &headers[i], sizeof(WAVEHDR));
+    if (prepared[i]) WaveOut().UnprepareHeader(device, &headers[i], sizeof(WAVEHDR));
 }
 
 CMusicPlayer::CMusicPlayer() = default;
