@@ -7,6 +7,8 @@
 #include "base/screen_options.h"
 
 struct ProductInfo {
+  // The texts hold Windows-1252 bytes, as the configuration does; they are converted
+  // where they reach Windows (base/wide_text.h).
   std::string Title = "***";
   std::string Version = "***";
   std::string Year = "***";

@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/file_paths.h"
+
 namespace {
 
 // Bytes read ahead per file access. The library reads the central directory a few
@@ -48,7 +50,7 @@ uint32_t ReadLittleEndian32(const unsigned char* bytes) {
 voidpf ZCALLBACK OpenStream(voidpf opaque, const char* fileName, int mode) {
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ || fileName == nullptr)
     return nullptr;
-  FILE* file = std::fopen(fileName, "rb");
+  FILE* file = OpenFileForReading(fileName);
   if (file == nullptr) return nullptr;
 
   // Every step is checked: a file shorter than the trailer, or one that cannot be
