@@ -28,7 +28,9 @@ TEST(TextEncoding, Windows1252HighBytesBecomeTheirCodePoints) {
     unsigned char back = 0;
     const bool undefined = expected[byte - 0x80] == byte && byte < 0xA0;
     EXPECT_EQ(CodePointTo1252(expected[byte - 0x80], &back), !undefined) << byte;
-    if (!undefined) EXPECT_EQ(back, byte);
+    if (!undefined) {
+      EXPECT_EQ(back, byte);
+    }
   }
 }
 
@@ -41,17 +43,17 @@ TEST(TextEncoding, Utf8AndUtf16CarryEveryCharacter) {
       {"\xC5\x81ukasz", u"Łukasz", true},
       {"\xD0\x94\xD0\xBC\xD0\xB8\xD1\x82\xD1\x80\xD0\xB8\xD0\xB9 \xE5\x86\x99\xE7\x9C\x9F",
        u"Дмитрий 写真", true},
-      {"\xF0\x9F\x93\xB7", u"\U0001F4F7", true},  // beyond the BMP: a surrogate pair
-      {"a\xFF"
-       "b",
-       u"a\uFFFDb", false},                            // a byte that starts nothing
+      {"\xF0\x9F\x93\xB7", u"\U0001F4F7", true},       // beyond the BMP: a surrogate pair
+      {"a\xFF!", u"a\uFFFD!", false},                  // a byte that starts nothing
       {"\xE5\x86", u"\uFFFD\uFFFD", false},            // cut short
       {"\xC0\xAF", u"\uFFFD\uFFFD", false},            // overlong
       {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD", false},  // a surrogate's own code
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << c.utf8;
-    if (c.roundTrip) EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
+    if (c.roundTrip) {
+      EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8);
+    }
   }
   EXPECT_EQ(Utf16ToUtf8(u"x\xD800y"), "x\xEF\xBF\xBDy");  // an unpaired surrogate
 }
