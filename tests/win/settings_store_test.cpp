@@ -7,7 +7,6 @@
 #include <string>
 
 #include "base/settings.h"
-#include "base/text_encoding.h"
 #include "tests/win/support/saver_harness.h"
 
 namespace {
@@ -105,17 +104,4 @@ TEST_F(SettingsStoreTest, AKeyThatCannotBeOpenedKeepsDefaultsAndEmptiesThePath) 
   EXPECT_EQ(g_settings.Path, "");
   SaveSettingsToRegistry(tooLong.c_str());
   EXPECT_FALSE(RegistryKeyExists(tooLong));
-}
-
-// The settings key is made with the table of base/text_encoding.h: on a Western
-// system it must be the key the ANSI registry calls made, byte for byte.
-TEST(SettingsKeyText, TheWindows1252TableIsTheSystemsOwn) {
-  for (int byte = 1; byte <= 0xFF; ++byte) {
-    const char text[2] = {static_cast<char>(byte), 0};
-    wchar_t wide[2] = {};
-    ASSERT_EQ(MultiByteToWideChar(1252, 0, text, 1, wide, 2), 1) << byte;
-    EXPECT_EQ(static_cast<unsigned>(wide[0]),
-              Windows1252CodePoint(static_cast<unsigned char>(byte)))
-        << byte;
-  }
 }
