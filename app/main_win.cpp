@@ -9,8 +9,11 @@
 #include "app/saver_app.h"
 #include "base/module_state.h"
 #include "base/straggler_threads.h"
+#include "base/system_library.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Before COM or anything else loads a library: none may come from the program's folder.
+  RestrictLibrarySearchToSystem();
   CoInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_COOL_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);

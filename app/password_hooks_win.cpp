@@ -1,7 +1,8 @@
 // The password hooks over the real system: version query, registry, libraries loaded
-// by name, and the screensaver-running switch.
+// by name from the system folder, and the screensaver-running switch.
 #include "app/password_hooks.h"
 #include "app/saver_app.h"
+#include "base/system_library.h"
 
 namespace {
 using VerifyScreenSavePwdFn = BOOL(WINAPI*)(HWND owner);
@@ -33,7 +34,7 @@ class CWin32PasswordSystem : public IPasswordSystem {
     return true;
   }
 
-  void* Load(const char* library) override { return LoadLibraryA(library); }
+  void* Load(const char* library) override { return LoadSystemLibrary(library); }
 
   void* Find(void* library, const char* function) override {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), function));

@@ -1,8 +1,6 @@
 // Reading the product's identity from its configuration document.
 #include "app/product_config.h"
 
-#include <cstring>
-
 #include "data/xml_document.h"
 
 bool ReadProductConfig(const char* data, int size, ProductInfo& product) {
@@ -22,19 +20,4 @@ bool ReadProductConfig(const char* data, int size, ProductInfo& product) {
     ParseScreenOption(table[i], GetConfigValue(*document, kConfigSection, table[i].element, ""),
                       product);
   return true;
-}
-
-std::string ExtractProgramPath(const char* commandLine) {
-  if (commandLine == nullptr) return std::string();
-  const char* begin = commandLine;
-  const char* end = nullptr;
-  if (*begin == '"') {
-    ++begin;
-    end = std::strchr(begin, '"');
-  } else {
-    end = std::strchr(begin, ' ');
-  }
-  const size_t length = end != nullptr ? static_cast<size_t>(end - begin) : std::strlen(begin);
-  if (length >= kMaxProgramPath) return std::string();
-  return std::string(begin, length);
 }

@@ -7,9 +7,11 @@
 #include "app/product_config.h"
 #include "app/settings_store.h"
 #include "base/error_trace.h"
+#include "base/file_paths.h"
 #include "base/pending_failure.h"
 #include "base/random.h"
 #include "base/settings.h"
+#include "base/system_library.h"
 #include "data/content_archive.h"
 
 namespace {
@@ -55,7 +57,7 @@ void CSaverApp::ShowErrorReport() {
 }
 
 bool CSaverApp::Prepare() {
-  SeedRandom(timeGetTime());
+  SeedRandom(GetTickCount());
   if (!InitMedia()) {
     // Without content nothing can run; this is no failure of the program's own.
     MessageBoxA(nullptr, "Unable to init Media file.", kMessageCaption, MB_ICONERROR);
@@ -94,9 +96,9 @@ bool CSaverApp::CheckInstance() {
 }
 
 bool CSaverApp::InitMedia() {
-  const std::string path = ExtractProgramPath(GetCommandLineA());
-  // A failed open shows as the failed read below.
-  OpenContentArchive(path.c_str());
+  // The module's own path in full, whatever the language of its folders' names; a
+  // failed open shows as the failed read below.
+  OpenContentArchive(ProgramFilePath().c_str());
   std::unique_ptr<IFileData> config = ReadArchiveFile(kConfigEntryName, false);
   if (!config) return false;
   return ReadProductConfig(config->GetData(), config->GetSize(), g_product);
@@ -141,7 +143,7 @@ void ShowHelp() {
     const std::string path = g_settings.Path + "ReadMe.chm";
     // The shell library is large and only the help needs it, so it is loaded here
     // rather than at every start of the program.
-    HMODULE shell = LoadLibraryA("shell32.dll");
+    HMODULE shell = LoadSystemLibrary("shell32.dll");
     if (shell == nullptr) return;
     using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
     const auto execute = reinterpret_cast<ShellExecuteFunction>(

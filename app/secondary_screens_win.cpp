@@ -1,8 +1,6 @@
 // Slideshow windows and renderers on the monitors beside the primary one.
 #include "app/secondary_screens.h"
 
-#include <mmsystem.h>
-
 #include "ui/monitor_list.h"
 
 namespace {
@@ -25,7 +23,7 @@ void CSecondaryScreens::Create(HINSTANCE instance) {
       continue;
     // Its own shuffles and effects: the primary screen keeps the process's sequence.
     screen.drawer =
-        std::make_unique<CDrawer>(timeGetTime() + kSeedStride * static_cast<unsigned int>(i + 1));
+        std::make_unique<CDrawer>(GetTickCount() + kSeedStride * static_cast<unsigned int>(i + 1));
     if (!screen.drawer->Init(screen.window->GetHandle(), false,
                              static_cast<HMONITOR>(entry->monitor))) {
       // The black window under it stays as the cover. The window goes by its owner's

@@ -1,10 +1,8 @@
-// The music player's Windows side: waveOut (winmm, present on every Windows the
-// program runs on), fed from a thread of its own with buffers of about 100 ms.
+// The music player's Windows side: waveOut (winmm, bound at run time from the system
+// folder), fed from a thread of its own with buffers of about 100 ms.
 #include "audio/music_player.h"
 
 #include <windows.h>
-// After windows.h, whose types it uses.
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,9 +11,13 @@
 
 #include "audio/music_mixer.h"
 #include "audio/music_source.h"
+#include "audio/wave_out_library.h"
+#include "base/file_paths.h"
 #include "base/straggler_threads.h"
 
 namespace {
+const CWaveOutLibrary& WaveOut() { return CWaveOutLibrary::Get(); }
+
 constexpr int kBufferFrames = kMusicOutputRate / 10;  // 100 ms a buffer
 constexpr int kBufferCount = 3;                       // 300 ms queued ahead
 // The stop fade: 20 ms, so the end does not click.
@@ -40,7 +42,7 @@ struct Queue {
     headers[i].dwFlags &= ~WHDR_DONE;
     firstFrame[i] = nextFrame;
     nextFrame += kBufferFrames;
-    sent[i] = waveOutWrite(device, &headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+    sent[i] = WaveOut().Write(device, &headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
     return sent[i];
   }
 
@@ -74,26 +76,26 @@ void FadeOutAndReset(HWAVEOUT device, const Queue& queue, HANDLE wake) {
   time.wType = TIME_SAMPLES;
   std::vector<int16_t> fade;
   try {
-    if (waveOutGetPosition(device, &time, sizeof time) == MMSYSERR_NOERROR &&
+    if (WaveOut().GetPosition(device, &time, sizeof time) == MMSYSERR_NOERROR &&
         time.wType == TIME_SAMPLES)
       fade = queue.FramesFrom(time.u.sample);
   } catch (...) {
     fade.clear();  // no memory for the fade: the sound simply stops
   }
-  waveOutReset(device);
+  WaveOut().Reset(device);
   if (fade.empty()) return;
   FadeOutFrames(fade.data(), static_cast<int>(fade.size() / 2));
   WAVEHDR header{};
   header.lpData = reinterpret_cast<LPSTR>(fade.data());
   header.dwBufferLength = static_cast<DWORD>(fade.size() * sizeof(int16_t));
-  if (waveOutPrepareHeader(device, &header, sizeof header) != MMSYSERR_NOERROR) return;
-  if (waveOutWrite(device, &header, sizeof header) == MMSYSERR_NOERROR) {
+  if (WaveOut().PrepareHeader(device, &header, sizeof header) != MMSYSERR_NOERROR) return;
+  if (WaveOut().Write(device, &header, sizeof header) == MMSYSERR_NOERROR) {
     const DWORD start = GetTickCount();
     while ((header.dwFlags & WHDR_DONE) == 0 && GetTickCount() - start < kStopFadeWaitMs)
       WaitForSingleObject(wake, 10);
-    waveOutReset(device);
+    WaveOut().Reset(device);
   }
-  waveOutUnprepareHeader(device, &header, sizeof header);
+  WaveOut().UnprepareHeader(device, &header, sizeof header);
 }
 }  // namespace
 
@@ -117,10 +119,10 @@ struct CMusicPlayer::State {
 };
 
 void CMusicPlayer::State::Play() {
-  char path[MAX_PATH] = {};
-  if (GetModuleFileNameA(nullptr, path, MAX_PATH) == 0) return;
+  // Without winmm the music stays silent, as it does without a sound device.
+  if (!WaveOut().IsLoaded()) return;
   CMusicSource source;
-  if (!source.Open(path) || source.GetTrackCount() == 0) return;
+  if (!source.Open(ProgramFilePath().c_str()) || source.GetTrackCount() == 0) return;
   // A track being read when the run ends is given up at its next block, so Stop
   // never waits for the whole of a large one.
   CMusicMixer mixer(
@@ -139,12 +141,12 @@ void CMusicPlayer::State::Play() {
   format.nBlockAlign = static_cast<WORD>(format.nChannels * format.wBitsPerSample / 8);
   format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
   HWAVEOUT device = nullptr;
-  if (waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wake), 0,
+  if (WaveOut().Open(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(wake), 0,
                   CALLBACK_EVENT) != MMSYSERR_NOERROR)
     return;
   Feed(device, mixer, pcm);
 
-  waveOutClose(device);
+  WaveOut().Close(device);
 }
 
 // Keeps every buffer queued until the run ends, refilling each as the device gives it
@@ -160,7 +162,7 @@ void CMusicPlayer::State::Feed(HWAVEOUT device, CMusicMixer& mixer, std::vector<
       header.lpData = reinterpret_cast<LPSTR>(pcm[i].data());
       header.dwBufferLength = static_cast<DWORD>(pcm[i].size() * sizeof(int16_t));
       queue.prepared[i] =
-          waveOutPrepareHeader(device, &header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
+          WaveOut().PrepareHeader(device, &header, sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
       if (i > 0) mixer.Render(pcm[i].data(), kBufferFrames);
       failed = !queue.prepared[i] || !queue.Write(device, i);
     }
@@ -177,7 +179,7 @@ void CMusicPlayer::State::Feed(HWAVEOUT device, CMusicMixer& mixer, std::vector<
   }
   FadeOutAndReset(device, queue, wake);
   for (int i = 0; i < kBufferCount; ++i)
-    if (queue.prepared[i]) waveOutUnprepareHeader(device, &queue.headers[i], sizeof(WAVEHDR));
+    if (queue.prepared[i]) WaveOut().UnprepareHeader(device, &queue.headers[i], sizeof(WAVEHDR));
 }
 
 CMusicPlayer::CMusicPlayer() = default;

@@ -9,7 +9,7 @@
 
 class CMusicSource {
  public:
-  // Opens the archive appended to programPath and counts the tracks: "music/0.ogg"
+  // Opens the archive appended to programPath (UTF-8) and counts the tracks: "music/0.ogg"
   // up to the first absent number, at most kMaxMusicTracks. False when the file
   // carries no archive.
   bool Open(const char* programPath);

@@ -9,6 +9,8 @@
 // The screen options are its base, so that the engine reads g_product.Fit and the
 // like directly.
 struct ProductInfo : ScreenOptions {
+  // The texts hold Windows-1252 bytes, as the configuration does; they are converted
+  // where they reach Windows (base/wide_text.h).
   std::string Title = "***";
   std::string Version = "***";
   std::string Year = "***";

@@ -12,6 +12,9 @@
 #                             dual display: the second monitor right of the primary
 #                             or left of it (at negative x for Windows), or right of
 #                             it turned to portrait (768x1024)
+#   wine-bench.sh restart DIR start the wineserver and Wine's services afresh, in the
+#                             caller's locale (Wine's processes take the system code
+#                             page from it when they start)
 #   wine-bench.sh stop DIR    stop the wineserver and the display
 # Each action holds DIR/bench.lock, so that two starts on one folder cannot orphan a
 # display or remove a prefix that the other is booting.
@@ -209,6 +212,13 @@ case "$action" in
   layout)
     DISPLAY=$(cat "$dir/display") set_layout "$3"
     ;;
+  restart)
+    DISPLAY=$(cat "$dir/display")
+    export DISPLAY
+    "$QUILL_WINESERVER" -k 2>/dev/null || true
+    "$QUILL_WINESERVER" -w 2>/dev/null || true
+    start_wine
+    ;;
   stop)
     "$QUILL_WINESERVER" -k 2>/dev/null || true
     if [ -f "$dir/xvfb.pid" ]; then
@@ -218,7 +228,8 @@ case "$action" in
     rm -f "$dir/display"
     ;;
   *)
-    echo "usage: wine-bench.sh start DIR [xvfb|dual] | layout DIR right|left|portrait | stop DIR" >&2
+    echo "usage: wine-bench.sh start DIR [xvfb|dual] | layout DIR right|left|portrait |" \
+      "restart DIR | stop DIR" >&2
     exit 2
     ;;
 esac

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "data/archive_trailer.h"
+#include "base/file_paths.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ struct OpenRecord {
 voidpf ZCALLBACK OpenStream(voidpf opaque, const char* fileName, int mode) {
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ || fileName == nullptr)
     return nullptr;
-  FILE* file = std::fopen(fileName, "rb");
+  FILE* file = OpenFileForReading(fileName);
   if (file == nullptr) return nullptr;
 
   // Every step is checked: a file that cannot be positioned, or whose trailer is

@@ -62,7 +62,8 @@ class CContentArchive {
   CContentArchive(const CContentArchive&) = delete;
   CContentArchive& operator=(const CContentArchive&) = delete;
 
-  // Opens the archive appended to programPath (closing any archive open before).
+  // Opens the archive appended to the file at programPath, a UTF-8 path (closing any
+  // archive open before).
   // False when the file cannot be opened, carries no trailer, names an offset outside
   // the file, or holds no readable ZIP there.
   bool Open(const char* programPath);
@@ -101,7 +102,7 @@ class CContentArchive {
 // The process-wide archive on the program's own file. These three may be called from
 // any thread; they take turns on one lock.
 //
-// Opens the process-wide archive on the program's own file.
+// Opens the process-wide archive on the program's own file (a UTF-8 path).
 bool OpenContentArchive(const char* programPath);
 // Reads one entry of the process-wide archive (see CContentArchive::Read); null when
 // the archive is not open.

@@ -12,7 +12,7 @@ struct TimerSource {
   uint32_t (*milliseconds)();
 };
 
-// QueryPerformanceFrequency/Counter and timeGetTime on Windows, a monotonic clock
+// QueryPerformanceFrequency/Counter and GetTickCount on Windows, a monotonic clock
 // elsewhere.
 const TimerSource& PlatformTimerSource();
 

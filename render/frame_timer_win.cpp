@@ -16,7 +16,7 @@ bool QueryCounter(int64_t* count) {
   *count = value.QuadPart;
   return true;
 }
-uint32_t Milliseconds() { return timeGetTime(); }
+uint32_t Milliseconds() { return GetTickCount(); }
 }  // namespace
 
 const TimerSource& PlatformTimerSource() {

@@ -16,7 +16,8 @@ int PlaceOnAxis(int areaLow, int areaHigh, int centreLow, int centreHigh, int si
 // A mode list entry as the combo box shows it: "800x600 32 bits".
 std::string DisplayModeText(const DisplayMode& mode);
 
-// The dialog's two centred lines: the title, then the copyright of year and company.
+// The dialog's two centred lines: the title, then the copyright of year and company;
+// the texts in Windows-1252, as the configuration holds them.
 std::string ProductLines(const std::string& title, const std::string& year,
                          const std::string& company);
 

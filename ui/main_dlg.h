@@ -15,7 +15,7 @@ class CMainDlg {
   CMainDlg(const CMainDlg&) = delete;
   CMainDlg& operator=(const CMainDlg&) = delete;
 
-  // Runs the dialog from template 102 owned by owner; returns DialogBoxParamA's
+  // Runs the dialog from template 102 owned by owner; returns DialogBoxParamW's
   // result (1 on OK). A failure inside the dialog closes it and is thrown here.
   INT_PTR DoModal(HINSTANCE instance, HWND owner);
 

@@ -12,6 +12,7 @@
 #include "base/pending_failure.h"
 #include "base/product_info.h"
 #include "base/settings.h"
+#include "base/wide_text.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "resources/resource_ids.h"
@@ -77,7 +78,7 @@ INT_PTR CMainDlg::DoModal(HINSTANCE instance, HWND owner) {
   m_instance = instance;
   CModuleState::PushCreating(this);
   const INT_PTR result =
-      DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETTINGS), owner, &CMainDlg::DialogProc, 0);
+      DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), owner, &CMainDlg::DialogProc, 0);
   // A dialog that never got its first message leaves the object on the stack.
   if (m_dialog == nullptr) CModuleState::TakeCreating();
   m_dialog = nullptr;
@@ -155,8 +156,10 @@ BOOL CMainDlg::OnInitDialog() {
     m_hasMusic = ReadArchiveFile(MusicFileName(0).c_str(), true) != nullptr;
     if (m_hasMusic) MakeRoomForMusic();
     Place();
+    // The product's texts are Windows-1252 whatever the system's code page: the
+    // dialog is a Unicode window and takes them converted.
     const std::string caption = g_product.Title + ". Settings:";
-    SetWindowTextA(m_dialog, caption.c_str());
+    SetWindowTextW(m_dialog, WideFrom1252(caption).c_str());
     const struct {
       int width, height;
       WPARAM kind;
@@ -171,7 +174,7 @@ BOOL CMainDlg::OnInitDialog() {
     }
     m_product = GetDlgItem(m_dialog, IDC_PRODUCT);
     const std::string lines = ProductLines(g_product.Title, g_product.Year, g_product.Company);
-    SetWindowTextA(m_product, lines.c_str());
+    SetWindowTextW(m_product, WideFrom1252(lines).c_str());
     m_brightnessLabel = GetDlgItem(m_dialog, IDC_BRIGHTNESS_LABEL);
     m_musicVolumeLabel = GetDlgItem(m_dialog, IDC_MUSIC_VOLUME_LABEL);
     m_transitionTimeLabel = GetDlgItem(m_dialog, IDC_TRANSITION_TIME_LABEL);

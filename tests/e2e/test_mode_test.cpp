@@ -12,6 +12,7 @@
 #include "base/screen_options.h"
 #include "data/content_layout.h"
 #include "tests/e2e/product_files.h"
+#include "tests/support/music_capture.h"
 #include "ui/saver_wnd.h"
 
 namespace {
@@ -155,32 +156,12 @@ TEST(TestMode, OneWindowWhateverMonitorsSaysAndPicturesPlacedByFit) {
   EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
 }
 
-namespace {
-// The captured sound's 16-bit stereo samples: ALSA's file plugin writes a 44-byte
-// header, then the data. Empty when nothing was played.
-std::vector<int16_t> CapturedSamples(const std::string& path) {
-  const std::string bytes = ReadFileBytes(path);
-  std::vector<int16_t> samples(bytes.size() > 44 ? (bytes.size() - 44) / 2 : 0);
-  if (!samples.empty()) std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
-  return samples;
-}
-}  // namespace
-
 // With an .asoundrc in the HOME that Wine's ALSA driver reads, the run's sound lands
 // in a WAV file. The tone (440 Hz at half scale) comes back at the volume's level
 // once the one-second fade-in is over, and not at all with music off.
 TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
-  // The test's Linux HOME (the test registration sets both), which the program
-  // inherits; a Windows program cannot change it for its children.
-  const char* home = std::getenv("QUILL_AUDIO_HOME");
-  ASSERT_NE(home, nullptr);
-  std::string homeWindows = std::string("Z:") + home;  // Wine's Z: drive is the root
-  for (char& c : homeWindows)
-    if (c == '/') c = '\\';
-  const std::string capture = std::string(home) + "/music.wav";
-  const std::string asoundrc =
-      "pcm.!default { type file; slave.pcm \"null\"; file \"" + capture + "\"; format \"wav\" }\n";
-  WriteWholeFile(homeWindows + "\\.asoundrc", asoundrc);
+  CMusicCapture capture;
+  ASSERT_TRUE(capture.Prepare());
 
   const std::string title = "Test Mode Music";
   std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {kRed});
@@ -197,7 +178,7 @@ TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
     const std::string key = SettingsKeyName(kCompany, title);
     ASSERT_TRUE(WriteRegistryDword(key, "Music", c.music));
     ASSERT_TRUE(WriteRegistryDword(key, "MusicVolume", c.volume));
-    DeleteFileA((homeWindows + "\\music.wav").c_str());
+    capture.Clear();
     CTestProcess saver;
     ASSERT_TRUE(saver.Start(product, "/t"));
     HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
@@ -205,7 +186,7 @@ TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
     Sleep(3000);  // the fade-in and more than a second at full level
     EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
 
-    const std::vector<int16_t> samples = CapturedSamples(homeWindows + "\\music.wav");
+    const std::vector<int16_t> samples = capture.Samples();
     size_t start = 0;  // the first audible sample
     while (start < samples.size() && std::abs(samples[start]) < 64) ++start;
     if (c.level == 0) {

@@ -175,20 +175,3 @@ TEST(ProductConfig, ReadsTheFourValuesAndComposesTheSettingsKey) {
   EXPECT_FALSE(ReadProductConfig("<a></b>", 7, broken));
   EXPECT_TRUE(broken.SettingsKey.empty());
 }
-
-TEST(ProductConfig, TheProgramPathIsTakenFromTheCommandLine) {
-  const std::string longPath(300, 'x');
-  const struct {
-    std::string commandLine;
-    std::string path;
-  } cases[] = {
-      {"\"C:\\Program Files\\My Saver.scr\" /s", "C:\\Program Files\\My Saver.scr"},
-      {"C:\\Program Files\\My Saver.scr /s", "C:\\Program"},
-      {"C:\\saver.scr", "C:\\saver.scr"},
-      {"\"C:\\unterminated.scr", "C:\\unterminated.scr"},
-      {"", ""},
-      {"\"" + longPath + "\" /s", ""},  // too long for the path buffer: no file at all
-  };
-  for (const auto& c : cases) EXPECT_EQ(ExtractProgramPath(c.commandLine.c_str()), c.path);
-  EXPECT_EQ(ExtractProgramPath(nullptr), "");
-}

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/screen_options.h"
+#include "base/text_encoding.h"
 
 struct ProductIdentity {
   std::string title;
@@ -24,16 +25,3 @@ bool ToWindows1252Identity(const ProductIdentity& utf8, ProductIdentity* ansi, s
 
 // The config/config.xml document for a Windows-1252 identity and the screen options.
 std::string FormatConfigDocument(const ProductIdentity& ansi, const ScreenOptions& screen);
-
-// One UTF-8 character from text[*at]; advances *at. False for malformed UTF-8,
-// overlong forms and surrogates.
-bool NextUtf8(const std::string& text, size_t* at, unsigned* codePoint);
-
-// Appends the UTF-8 form of a code point (at most U+10FFFF).
-void AppendUtf8(unsigned codePoint, std::string* out);
-
-// Windows-1252 byte of a code point; false where the code page has none.
-bool CodePointTo1252(unsigned codePoint, unsigned char* byte);
-
-// UTF-8 of Windows-1252 text (bytes the code page leaves undefined become U+FFFD).
-std::string Windows1252ToUtf8(const std::string& ansi);

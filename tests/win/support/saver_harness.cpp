@@ -15,16 +15,26 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
 
 CTestProcess::~CTestProcess() { Terminate(); }
 
+namespace {
+// UTF-16 of UTF-8 text, through the system's own conversion (not the engine's).
+std::wstring Utf8ToWide(const std::string& utf8) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length > 0 ? length : 1), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], length);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+}  // namespace
+
 bool CTestProcess::Start(const std::string& program, const std::string& arguments) {
   Terminate();
   std::string commandLine = "\"" + program + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
-  return CreateProcessA(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &m_info) != FALSE;
+  std::wstring buffer = Utf8ToWide(commandLine);
+  return CreateProcessW(Utf8ToWide(program).c_str(), &buffer[0], nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &m_info) != FALSE;
 }
 
 bool CTestProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
@@ -366,9 +376,14 @@ DisplayModeReading CurrentDisplayMode() {
   return {code >> 20 & 0xFFF, code >> 8 & 0xFFF, code & 0xFF};
 }
 
+bool SetDllOverride(const std::string& programName, const char* dll, const char* loadOrder) {
+  return WriteRegistryValue(DllOverridesKey(programName), dll, REG_SZ, loadOrder,
+                            static_cast<DWORD>(strlen(loadOrder) + 1));
+}
+
 bool DisableDllFor(const std::string& programName, const char* dll) {
   // An empty string is Wine's "disabled": neither its own nor a native copy loads.
-  return WriteRegistryValue(DllOverridesKey(programName), dll, REG_SZ, "", 1);
+  return SetDllOverride(programName, dll, "");
 }
 
 void DeleteDllOverrides(const std::string& programName) {

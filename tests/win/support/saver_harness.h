@@ -24,7 +24,7 @@ class CTestProcess {
   CTestProcess(const CTestProcess&) = delete;
   CTestProcess& operator=(const CTestProcess&) = delete;
 
-  // Starts program with the command line "\"program\" arguments".
+  // Starts program with the command line "\"program\" arguments", both in UTF-8.
   bool Start(const std::string& program, const std::string& arguments);
   // Waits for the exit; false on time-out.
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
@@ -120,4 +120,7 @@ DisplayModeReading CurrentDisplayMode();
 // Sets a registry value that makes Wine treat a DLL as absent for one program name
 // (e.g. "no-mpr.scr"); DeleteDllOverride removes the program's overrides again.
 bool DisableDllFor(const std::string& programName, const char* dll);
+// Gives a DLL a load order for one program name: "native,builtin" is the Windows
+// search order, the program's folder first.
+bool SetDllOverride(const std::string& programName, const char* dll, const char* loadOrder);
 void DeleteDllOverrides(const std::string& programName);
