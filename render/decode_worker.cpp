@@ -9,16 +9,34 @@
 
 #include "base/thread_priority.h"
 #include "data/content_archive.h"
+#include "render/slide_composer.h"
 
 namespace {
 
 // Reads and decodes one file; the levels stay empty when either step fails.
-void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
-             const ImageRequest& request, DecodedImage& image) {
+void PrepareOne(const CDecodeWorker::FileReader& reader, const std::string& name,
+                const ImageRequest& request, DecodedImage& image) {
   // The file's bytes live only until the pixels are decoded.
   std::unique_ptr<IFileData> file = reader(name.c_str(), request.stop);
   if (!file || file->GetData() == nullptr) return;
   DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image);
+}
+
+// A single picture, or a pair composed into one; a pair of which one picture fails is
+// the other alone.
+void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
+             const std::string& partner, const ImageRequest& request, DecodedImage& image) {
+  if (partner.empty()) return PrepareOne(reader, name, request, image);
+  const ImageRequest half = PairHalfRequest(request);
+  DecodedImage first, second;
+  PrepareOne(reader, name, half, first);
+  PrepareOne(reader, partner, half, second);
+  if (request.stop && request.stop->load()) return;
+  if (!first.levels.empty() && !second.levels.empty()) {
+    ComposePair(first, second, request, image);
+    return;
+  }
+  PrepareOne(reader, first.levels.empty() ? partner : name, request, image);
 }
 
 }  // namespace
@@ -34,10 +52,16 @@ CDecodeWorker::CDecodeWorker(FileReader reader) : m_reader(std::move(reader)) {
 CDecodeWorker::~CDecodeWorker() { Stop(); }
 
 void CDecodeWorker::Begin(const std::string& name, const ImageRequest& request) {
+  BeginPair(name, std::string(), request);
+}
+
+void CDecodeWorker::BeginPair(const std::string& name, const std::string& partner,
+                              const ImageRequest& request) {
   std::unique_lock<std::mutex> hold(m_lock);
   if (m_exit) return;
   DropLocked();
   m_name = name;
+  m_partner = partner;
   m_request = request;
   m_state = State::kQueued;
   if (!m_thread.joinable()) {
@@ -47,7 +71,7 @@ void CDecodeWorker::Begin(const std::string& name, const ImageRequest& request) 
       // No thread to be had: the picture is prepared here, as it was before there
       // was a worker, rather than never.
       auto image = std::make_unique<DecodedImage>();
-      Prepare(m_reader, m_name, m_request, *image);
+      Prepare(m_reader, m_name, m_partner, m_request, *image);
       m_result = std::move(image);
       m_state = State::kDone;
       return;
@@ -99,12 +123,13 @@ void CDecodeWorker::Run() {
     m_state = State::kRunning;
     m_abandon = false;
     const std::string name = m_name;
+    const std::string partner = m_partner;
     ImageRequest request = m_request;
     request.stop = &m_abandon;
     hold.unlock();
 
     std::unique_ptr<DecodedImage> image(new (std::nothrow) DecodedImage);
-    if (image) Prepare(m_reader, name, request, *image);
+    if (image) Prepare(m_reader, name, partner, request, *image);
 
     hold.lock();
     // Begin or Cancel while it ran moved the state on: the picture is not wanted.
