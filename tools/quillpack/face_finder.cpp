@@ -40,7 +40,7 @@ bool FocusAroundFaces(const std::vector<FaceBox>& faces, int imageWidth, int ima
 
 bool CFaceFinder::FindFocus(const MipLevel& image, int pictureWidth, int pictureHeight,
                             FocusRecord& focus) {
-  if (!IsAvailable() || image.width <= 0 || image.height <= 0) return false;
+  if (!IsAvailable() || image.width < kSmallestFace || image.height < kSmallestFace) return false;
   const int longSide = std::max(image.width, image.height);
   if (longSide <= kFaceSearchSide)
     return FocusAroundFaces(Find(image), image.width, image.height, pictureWidth, pictureHeight,

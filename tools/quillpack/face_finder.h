@@ -13,6 +13,10 @@
 // faces smaller than about a twelfth of it are not found.
 constexpr int kFaceSearchSide = 1024;
 
+// The detector's window, pixels: an image smaller than this on either side holds no
+// face it can find, and is not searched (nor the detector made for it).
+constexpr int kSmallestFace = 80;
+
 // A face found, in pixels of the image searched.
 struct FaceBox {
   int left = 0;
