@@ -10,7 +10,7 @@
 #include "render/image_types.h"
 
 // Photos are searched at this long side at most, so that a folder of 500 is quick;
-// faces smaller than about a twelfth of it are not found.
+// faces smaller than about a thirteenth of it are not found.
 constexpr int kFaceSearchSide = 1024;
 
 // The detector's window, pixels: an image smaller than this on either side holds no
