@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/screen_options.h"
+#include "render/ortho_matrix.h"
 
 // Texture coordinates at the screen's left, top, right and bottom edges. [0, 1] on
 // both axes is the whole picture; a range wider than that leaves bars outside the
@@ -28,6 +29,11 @@ PictureShape ClassifyShape(int width, int height);
 // Without a focus, a picture taller than its screen's shape is cropped around this
 // point of its height (from the top): heads are near the top of most portraits.
 constexpr double kPortraitCropCentre = 0.38;
+
+// Whether the placement leaves bars beside the picture (left and right) or above and
+// below it: only there does fit need black beyond the picture's edge.
+inline bool HasSideBars(const TextureRect& rect) { return rect.left < 0.0f; }
+inline bool HasTopBars(const TextureRect& rect) { return rect.top < 0.0f; }
 
 // The rectangle for a picture of pictureWidth x pictureHeight pixels on a screen of
 // screenWidth x screenHeight. stretch: the whole picture over the whole screen.
@@ -53,3 +59,7 @@ struct FocusRect {
   float right = 1.0f;
   float bottom = 1.0f;
 };
+
+// The texture transform that maps the screen's 0..1 onto the placement rectangle.
+// Two-component coordinates enter as (u, v, 1): the offset sits in the third row.
+Matrix4 PlacementMatrix(const TextureRect& rect);

@@ -135,7 +135,7 @@ bool ComposePair(const DecodedImage& first, const DecodedImage& second, const Im
       DrawCropped(picture->levels[0], crop, top, left, topEdge, right - left, bottom - topEdge);
       if (slide.stop && slide.stop->load()) return false;
     }
-    BuildMipChain(image.levels, slide.mipLevels);
+    if (!BuildMipChain(image.levels, slide.mipLevels, slide.stop)) return false;
     out = std::move(image);
     return true;
   } catch (const std::bad_alloc&) {
