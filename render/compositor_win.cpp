@@ -137,9 +137,9 @@ void CCompositor::BindPicture(DWORD stage, const SlidePicture* picture) {
     device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
     return;
   }
-  const TextureRect rect =
-      PlacePicture(picture->width, picture->height, m_device.GetBackBufferWidth(),
-                   m_device.GetBackBufferHeight(), m_fit);
+  const TextureRect rect = PlacePicture(
+      picture->width, picture->height, m_device.GetBackBufferWidth(),
+      m_device.GetBackBufferHeight(), m_fit, picture->hasFocus ? &picture->focus : nullptr);
   // Fit shows black beyond the picture: the border colour where the device has one,
   // else the black edge its texels were given at load, continued by clamping. Only
   // the axis with bars takes the border, so the other keeps its edge texels whole.

@@ -162,9 +162,11 @@ std::unique_ptr<SlidePicture> CSlidePictures::MakePicture(DecodedImage& image, c
   auto picture = std::make_unique<SlidePicture>();
   picture->width = image.sourceWidth;
   picture->height = image.sourceHeight;
+  picture->hasFocus = image.hasFocus;
+  picture->focus = image.focus;
   const TextureRect rect =
       PlacePicture(picture->width, picture->height, m_device.GetBackBufferWidth(),
-                   m_device.GetBackBufferHeight(), m_fit);
+                   m_device.GetBackBufferHeight(), m_fit, image.hasFocus ? &image.focus : nullptr);
   const bool blackEdge = m_fit == FitMode::Fit && !m_device.HasBorderAddressing();
   if (blackEdge) PaintBlackEdge(image, rect);
   picture->texture = CCom<IDirect3DTexture8>(CreateTexture(image, D3DFMT_UNKNOWN));
