@@ -530,6 +530,8 @@ TEST(QuillpackInstaller, MakensisTakesTitlesWithItsSpecialCharacters) {
 
 }  // namespace
 
+// The Linux build finds faces in Debian's sample photos; the Windows one has neither.
+#ifdef QUILL_SAMPLE_PHOTOS_DIR
 // Faces: scikit-image's astronaut portrait gets a focus around her face (the detector
 // finds it at about x 179..266, y 83..170 of 512 x 512); a cup of coffee, a rocket and
 // a cat get none; --no-faces records nothing.
@@ -568,3 +570,4 @@ TEST(QuillpackNew, PhotosWithAFaceGetAFocusAroundItAndOthersNone) {
         << check.out;
   }
 }
+#endif
