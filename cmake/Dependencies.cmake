@@ -168,6 +168,19 @@ if(NOT CMAKE_CROSSCOMPILING)
                         ${QUILL_VORBIS_LIBRARY} ${QUILL_OGG_LIBRARY} m)
 endif()
 
+# Photos with and without people for the face detection tests: scikit-image's sample
+# pictures, from its Debian package.
+if(QUILL_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING)
+  execute_process(
+    COMMAND ${CMAKE_SOURCE_DIR}/cmake/fetch-debian-package.sh python3-skimage ${QUILL_DEPS_DIR}/packages
+    OUTPUT_VARIABLE skimage_root OUTPUT_STRIP_TRAILING_WHITESPACE
+    RESULT_VARIABLE rc)
+  set(QUILL_SAMPLE_PHOTOS_DIR "${skimage_root}/usr/lib/python3/dist-packages/skimage/data")
+  if(NOT rc EQUAL 0 OR NOT EXISTS "${QUILL_SAMPLE_PHOTOS_DIR}/astronaut.png")
+    message(FATAL_ERROR "Could not unpack the sample photos of the Debian package python3-skimage")
+  endif()
+endif()
+
 # GoogleTest and Google Benchmark
 if(QUILL_BUILD_TESTS)
   if(CMAKE_CROSSCOMPILING)

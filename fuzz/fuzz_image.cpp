@@ -1,10 +1,12 @@
 // libFuzzer target for image decoding: any bytes must give a clean false (and an
 // empty result) or a complete, consistent mip chain. Each input is decoded twice:
 // at its own size, and asked for a smaller power-of-two size, which goes through
-// libjpeg's DCT scaling and the triangle filter.
+// libjpeg's DCT scaling and the triangle filter. The focus record's segment walk and
+// parser see every input too.
 #include <cstddef>
 #include <cstdint>
 
+#include "data/focus_record.h"
 #include "render/image_decoder.h"
 #include "render/mip_chain.h"
 
@@ -39,6 +41,11 @@ void CheckImage(bool decoded, const DecodedImage& image, const ImageInfo& info,
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FocusRecord focus;
+  if (FindFocusRecord(data, size, focus) &&
+      !(focus.left < focus.right && focus.top < focus.bottom && focus.width > 0))
+    __builtin_trap();
+
   ImageInfo info;
   const bool known = ReadImageInfo(data, size, info);
   // Headers past 16 million pixels are refused or decoded alike by the size checks

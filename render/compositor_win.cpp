@@ -209,9 +209,9 @@ void CCompositor::BindPicture(DWORD stage, const SlidePicture* picture) {
     device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
     return;
   }
-  const TextureRect rect =
-      PlacePicture(picture->width, picture->height, m_device.GetBackBufferWidth(),
-                   m_device.GetBackBufferHeight(), m_fit);
+  const TextureRect rect = PlacePicture(
+      picture->width, picture->height, m_device.GetBackBufferWidth(),
+      m_device.GetBackBufferHeight(), m_fit, picture->hasFocus ? &picture->focus : nullptr);
   // Fit shows black beyond the picture: the border colour where the device has one,
   // else the bars the two-pass composite draws, with the picture clamped inside its
   // own part of the screen. Only the axis with bars takes the border, so the other

@@ -9,6 +9,7 @@
 
 #include "base/thread_priority.h"
 #include "data/content_archive.h"
+#include "render/slide_composer.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ namespace {
 // escapes: an exception from the reader or the decoder (memory running out while the
 // archive folds a name or allocates an entry) is one more failed picture, and the
 // thread must live on for the next job.
-void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
-             const ImageRequest& request, DecodedImage& image) {
+void PrepareOne(const CDecodeWorker::FileReader& reader, const std::string& name,
+                const ImageRequest& request, DecodedImage& image) {
   try {
     // The file's bytes live only until the pixels are decoded.
     std::unique_ptr<IFileData> file = reader(name.c_str(), request.stop);
@@ -26,6 +27,23 @@ void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
   } catch (...) {
     image = DecodedImage{};
   }
+}
+
+// A single picture, or a pair composed into one; a pair of which one picture fails is
+// the other alone.
+void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
+             const std::string& partner, const ImageRequest& request, DecodedImage& image) {
+  if (partner.empty()) return PrepareOne(reader, name, request, image);
+  const ImageRequest half = PairHalfRequest(request);
+  DecodedImage first, second;
+  PrepareOne(reader, name, half, first);
+  PrepareOne(reader, partner, half, second);
+  if (request.stop && request.stop->load()) return;
+  if (!first.levels.empty() && !second.levels.empty()) {
+    ComposePair(first, second, request, image);
+    return;
+  }
+  PrepareOne(reader, first.levels.empty() ? partner : name, request, image);
 }
 
 }  // namespace
@@ -41,10 +59,16 @@ CDecodeWorker::CDecodeWorker(FileReader reader) : m_reader(std::move(reader)) {
 CDecodeWorker::~CDecodeWorker() { Stop(); }
 
 void CDecodeWorker::Begin(const std::string& name, const ImageRequest& request) {
+  BeginPair(name, std::string(), request);
+}
+
+void CDecodeWorker::BeginPair(const std::string& name, const std::string& partner,
+                              const ImageRequest& request) {
   std::unique_lock<std::mutex> hold(m_lock);
   if (m_exit) return;
   DropLocked();
   m_name = name;
+  m_partner = partner;
   m_request = request;
   m_state = State::kQueued;
   if (!m_thread.joinable()) {
@@ -56,7 +80,7 @@ void CDecodeWorker::Begin(const std::string& name, const ImageRequest& request) 
       auto image = std::make_unique<DecodedImage>();
       m_abandon = false;
       m_request.stop = &m_abandon;
-      Prepare(m_reader, m_name, m_request, *image);
+      Prepare(m_reader, m_name, m_partner, m_request, *image);
       m_result = std::move(image);
       m_state = State::kDone;
       return;
@@ -111,16 +135,17 @@ void CDecodeWorker::Run() {
     if (m_exit) return;
     m_state = State::kRunning;
     m_abandon = false;
-    // The job's name moves out rather than being copied: no allocation here that
+    // The job's names move out rather than being copied: no allocation here that
     // could throw past the loop.
     const std::string name = std::move(m_name);
+    const std::string partner = std::move(m_partner);
     ImageRequest request = m_request;
     request.stop = &m_abandon;
     hold.unlock();
 
     // Without memory for the result the job ends as a failed picture (null).
     std::unique_ptr<DecodedImage> image(new (std::nothrow) DecodedImage);
-    if (image) Prepare(m_reader, name, request, *image);
+    if (image) Prepare(m_reader, name, partner, request, *image);
 
     hold.lock();
     // Begin or Cancel while it ran moved the state on: the picture is not wanted.

@@ -32,6 +32,10 @@ class CDecodeWorker {
   // Starts preparing file `name` as `request` asks (its stop flag is the worker's
   // own). A job still running or a result not yet taken is dropped first.
   void Begin(const std::string& name, const ImageRequest& request);
+  // As Begin, for a pair: files `name` and `partner` composed side by side into one
+  // picture of the request's screen size (slide_composer.h). When one of the two
+  // cannot be decoded, the other is prepared alone as Begin would.
+  void BeginPair(const std::string& name, const std::string& partner, const ImageRequest& request);
   // True once the job has finished; `image` then holds its levels, none when the file
   // was missing or could not be decoded, and the worker is idle again. False while
   // the job runs or when none was begun.
@@ -58,6 +62,7 @@ class CDecodeWorker {
   std::thread m_thread;
   State m_state = State::kIdle;  // guarded by m_lock
   std::string m_name;            // the file of the queued or running job
+  std::string m_partner;         // its pair's second file; empty for a single picture
   ImageRequest m_request;
   std::unique_ptr<DecodedImage> m_result;  // the finished job's image, at most one
   bool m_exit = false;                     // the thread is to end

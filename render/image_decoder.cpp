@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <new>
 
+#include "data/focus_record.h"
 #include "render/image_scaler.h"
 #include "render/jpeg_reader.h"
 #include "render/mip_chain.h"
 #include "render/picture_placement.h"
+#include "render/slide_composer.h"
 #include "render/tga_reader.h"
 
 namespace {
@@ -117,6 +119,12 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
     image.hasAlpha = info.hasAlpha;
     image.sourceWidth = info.width;
     image.sourceHeight = info.height;
+    FocusRecord record;
+    if (format == Format::kJpeg && FindFocusRecord(data, size, record) &&
+        record.width == info.width && record.height == info.height) {
+      image.hasFocus = true;
+      image.focus = {record.left, record.top, record.right, record.bottom};
+    }
     // The whole chain is reserved first: `top` must stay where it is.
     image.levels.reserve(FullMipLevelCount(width, height));
     image.levels.resize(1);
@@ -155,6 +163,7 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
       }
     }
     if (request.stop && request.stop->load()) return false;
+    if (request.backdrop) MakeBackdrop(top, image.backdrop);
     if (!BuildMipChain(image.levels, request.mipLevels, request.stop)) return false;
     out = std::move(image);
     return true;

@@ -14,6 +14,7 @@
 
 #include "base/screen_options.h"
 #include "render/image_types.h"
+#include "render/picture_placement.h"
 
 // The texture wanted. The size is settled in this order: each side 0 takes the
 // image's own, reduced to the screen's side where one is given (under fill and fit
@@ -30,6 +31,7 @@ struct ImageRequest {
   int maxSize = kMaxImageSide;     // largest side the device takes; 0: kMaxImageSide
   int mipLevels = 0;               // levels to make: 0 for a full chain down to 1 × 1, 1 for none
   FitMode fit = FitMode::Stretch;  // how the picture will meet the screen
+  bool backdrop = false;           // also make DecodedImage::backdrop (bars filled by blur)
   // When given, decoding gives up (returning false) soon after it turns true.
   const std::atomic<bool>* stop = nullptr;
 };
@@ -39,6 +41,9 @@ struct DecodedImage {
   int sourceWidth = 0;    // the picture's own size as the file has it, pixels
   int sourceHeight = 0;
   std::vector<MipLevel> levels;  // levels[0] at the requested size, each next one halved
+  bool hasFocus = false;         // the JPEG carries a focus record written for its size
+  FocusRect focus;               // that record's rectangle, 0..1 of the picture
+  MipLevel backdrop;             // blurred and darkened, kBackdropSide long; when asked
 };
 
 // Decodes the JPEG (recognised by its FF D8 FF start) or TGA (recognised by a strictly
@@ -46,6 +51,8 @@ struct DecodedImage {
 // with a triangle filter; a JPEG asked for at half its size or less is first reduced
 // by libjpeg's DCT scaling, which spares most of the inverse DCT and colour work, and
 // its rows stream through the scaler. The mip levels are 2 × 2 box means.
+// A JPEG's focus record (data/focus_record.h) is read into hasFocus and focus when it
+// was written for the picture's own size; a stale one is ignored.
 // Returns false, leaving `out` empty, for unknown or malformed data, images larger than
 // kMaxImageSide on a side or kMaxImagePixels in all, truncated data, and when memory
 // runs out. Never reads outside data[0, size).

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "data/content_layout.h"
+#include "render/picture_placement.h"
 
 // A decoded picture as the renderer holds it (a texture). The slideshow only stores,
 // compares with null and hands back these handles; it never looks inside.
@@ -34,4 +35,13 @@ class IImageSource {
   }
   // Drops the image begun last, ready or not.
   virtual void CancelImage() {}
+
+  // Pairs: image `number`'s shape where the source already knows it without reading
+  // (the slideshow asks while it chooses partners, on the frame's thread); Unknown
+  // otherwise, and such an image is shown alone.
+  virtual PictureShape GetImageShape(int /*number*/) { return PictureShape::Unknown; }
+  // LoadImage and BeginImage for a slide of two images shown side by side. Only
+  // called for images whose shape the source reported.
+  virtual ImageHandle LoadPair(int first, int /*second*/) { return LoadImage(first); }
+  virtual bool BeginPair(int first, int /*second*/) { return BeginImage(first); }
 };

@@ -6,10 +6,35 @@
 
 namespace {
 bool ArePositive(int a, int b, int c, int d) { return a > 0 && b > 0 && c > 0 && d > 0; }
+
+// The start of a crop window of `share` (0 .. 1) along an axis: centred on `centre`
+// where no focus is given; else as near the middle as keeps [focusLow, focusHigh]
+// inside it, or centred on the focus when that is larger than the window. Never
+// outside the picture.
+double CropStart(double share, double centre, const float* focusLow, const float* focusHigh) {
+  double start = centre - share / 2.0;
+  if (focusLow != nullptr && std::isfinite(*focusLow) && std::isfinite(*focusHigh)) {
+    const double low = std::clamp(static_cast<double>(*focusLow), 0.0, 1.0);
+    const double high = std::clamp(static_cast<double>(*focusHigh), low, 1.0);
+    if (high - low > share)
+      start = (low + high - share) / 2.0;
+    else
+      start = std::clamp(0.5 - share / 2.0, high - share, low);
+  }
+  return std::clamp(start, 0.0, 1.0 - share);
+}
 }  // namespace
 
+PictureShape ClassifyShape(int width, int height) {
+  if (width <= 0 || height <= 0) return PictureShape::Unknown;
+  const int longSide = std::max(width, height);
+  const int shortSide = std::min(width, height);
+  if (longSide <= kSquareTolerance * shortSide) return PictureShape::Square;
+  return width > height ? PictureShape::Landscape : PictureShape::Portrait;
+}
+
 TextureRect PlacePicture(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight,
-                         FitMode mode) {
+                         FitMode mode, const FocusRect* focus) {
   TextureRect rect;
   if (mode == FitMode::Stretch ||
       !ArePositive(pictureWidth, pictureHeight, screenWidth, screenHeight))
@@ -24,10 +49,20 @@ TextureRect PlacePicture(int pictureWidth, int pictureHeight, int screenWidth, i
   const double ratio =
       pictureWider ? screenByPicture / pictureByScreen : pictureByScreen / screenByPicture;
   const double share = mode == FitMode::Fill ? ratio : 1.0 / ratio;
-  const auto low = static_cast<float>(0.5 - share / 2.0);
-  const auto high = static_cast<float>(0.5 + share / 2.0);
   // fill crops along the picture's longer axis; fit adds bars across the other one.
   const bool horizontal = pictureWider == (mode == FitMode::Fill);
+  auto low = static_cast<float>(0.5 - share / 2.0);
+  if (mode == FitMode::Fill) {
+    const float* focusLow = nullptr;
+    const float* focusHigh = nullptr;
+    if (focus != nullptr) {
+      focusLow = horizontal ? &focus->left : &focus->top;
+      focusHigh = horizontal ? &focus->right : &focus->bottom;
+    }
+    low = static_cast<float>(
+        CropStart(share, horizontal ? 0.5 : kPortraitCropCentre, focusLow, focusHigh));
+  }
+  const auto high = static_cast<float>(low + share);
   if (horizontal) {
     rect.left = low;
     rect.right = high;

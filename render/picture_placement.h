@@ -17,13 +17,28 @@ struct TextureRect {
   float bottom = 1.0f;
 };
 
+struct FocusRect;  // below
+
+// A picture's or a screen's orientation. Shapes whose long side is at most
+// kSquareTolerance times the short one count as neither landscape nor portrait.
+enum class PictureShape { Unknown, Square, Landscape, Portrait };
+constexpr double kSquareTolerance = 1.1;
+// Unknown for a size that is not positive.
+PictureShape ClassifyShape(int width, int height);
+
+// Without a focus, a picture taller than its screen's shape is cropped around this
+// point of its height (from the top): heads are near the top of most portraits.
+constexpr double kPortraitCropCentre = 0.38;
+
 // The rectangle for a picture of pictureWidth x pictureHeight pixels on a screen of
 // screenWidth x screenHeight. stretch: the whole picture over the whole screen.
-// fill: the picture's centre cut to the screen's shape. fit: the whole picture,
-// centred, with bars on the two sides where the shapes differ. A size that is not
-// positive gives the stretch rectangle.
+// fill: the picture cut to the screen's shape, the crop window holding the focus (when
+// given) as near the picture's middle as the picture allows; without one a wider
+// picture keeps its middle and a taller one its point at kPortraitCropCentre. fit: the
+// whole picture, centred, with bars on the two sides where the shapes differ. A size
+// that is not positive gives the stretch rectangle.
 TextureRect PlacePicture(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight,
-                         FitMode mode);
+                         FitMode mode, const FocusRect* focus = nullptr);
 
 // The size to decode a picture at so that the part on screen meets the screen's
 // resolution: the screen's own size for stretch, the picture scaled to cover it for

@@ -17,14 +17,18 @@
 #include "render/decode_worker.h"
 #include "render/image_decoder.h"
 #include "render/image_source.h"
+#include "render/picture_placement.h"
 #include "render/render_device.h"
 
 // A slideshow picture: its texture and the picture's own size, which the texture's
-// (scaled, perhaps to powers of two) does not keep and the placement needs.
+// (scaled, perhaps to powers of two) does not keep and the placement needs, and the
+// focus that placement and motion keep in view.
 struct SlidePicture {
   CCom<IDirect3DTexture8> texture;
   int width = 0;  // pixels of the picture as packaged
   int height = 0;
+  bool hasFocus = false;  // the picture carries a focus record (data/focus_record.h)
+  FocusRect focus;        // 0..1 of the picture; meaningful with hasFocus
 };
 
 class CSlidePictures : public IImageSource {

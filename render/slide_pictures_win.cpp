@@ -144,6 +144,8 @@ std::unique_ptr<SlidePicture> CSlidePictures::MakePicture(DecodedImage& image, c
   auto picture = std::make_unique<SlidePicture>();
   picture->width = image.sourceWidth;
   picture->height = image.sourceHeight;
+  picture->hasFocus = image.hasFocus;
+  picture->focus = image.focus;
   picture->texture = CCom<IDirect3DTexture8>(CreateTexture(image, D3DFMT_UNKNOWN));
   // A device that cannot take the texture gets the picture at 1024 x 1024, decoded
   // again here: a rare path that is not worth a second kind of job.

@@ -16,6 +16,7 @@ int CSlideshow::DiscoverImages() {
   m_imageCount = count;
   m_order.resize(count);
   for (int i = 0; i < count; ++i) m_order[i] = i;
+  m_partnered.assign(count, false);
   m_orderPosition = 0;
   Shuffle();
   return count;
@@ -75,34 +76,66 @@ void CSlideshow::ReleaseImages() {
   m_next = nullptr;
 }
 
-int CSlideshow::TakeNextNumber() {
+int CSlideshow::TakeNextNumber(int& partner) {
+  partner = -1;
   // Without images there is nothing to load; the screen stays black under the
   // overlays instead of the position arithmetic dividing by zero.
   if (m_imageCount <= 0) return -1;
   const int number = m_order[m_orderPosition];
-  const int oldPosition = m_orderPosition;
-  m_orderPosition = (m_orderPosition + 1) % m_imageCount;
-  if (m_orderPosition < oldPosition) {  // a full pass is complete
-    Shuffle();
+  const int partnerPosition = FindPartner(number);
+  if (partnerPosition >= 0) {
+    partner = m_order[partnerPosition];
+    m_partnered[partnerPosition] = true;
+  }
+  // Partners were shown with an earlier slide: the pass goes on past them. The order
+  // itself is never changed, so the shuffles stay what they would be without pairs.
+  do {
+    ++m_orderPosition;
+  } while (m_orderPosition < m_imageCount && m_partnered[m_orderPosition]);
+  if (m_orderPosition >= m_imageCount) {  // a full pass is complete
+    m_orderPosition = 0;
+    m_partnered.assign(m_imageCount, false);
     m_replacementFailed = false;
+    // A single image is never reshuffled: its order cannot change.
+    if (m_imageCount > 1) Shuffle();
   }
   return number;
 }
 
+int CSlideshow::FindPartner(int number) {
+  const bool screenOriented =
+      m_screenShape == PictureShape::Landscape || m_screenShape == PictureShape::Portrait;
+  if (!screenOriented) return -1;
+  const PictureShape shape = m_images.GetImageShape(number);
+  const bool opposite = (shape == PictureShape::Landscape || shape == PictureShape::Portrait) &&
+                        shape != m_screenShape;
+  if (!opposite) return -1;
+  for (int position = m_orderPosition + 1; position < m_imageCount; ++position) {
+    if (!m_partnered[position] && m_images.GetImageShape(m_order[position]) == shape)
+      return position;
+  }
+  return -1;
+}
+
 ImageHandle CSlideshow::LoadNextImage() {
-  const int number = TakeNextNumber();
-  return number < 0 ? nullptr : m_images.LoadImage(number);
+  int partner = -1;
+  const int number = TakeNextNumber(partner);
+  if (number < 0) return nullptr;
+  return partner < 0 ? m_images.LoadImage(number) : m_images.LoadPair(number, partner);
 }
 
 void CSlideshow::BeginNextImage() {
   // The number is taken (and the order reshuffled) now, on this thread, whether the
   // picture is decoded now or ahead: the random draws keep their order either way.
-  const int number = TakeNextNumber();
+  int partner = -1;
+  const int number = TakeNextNumber(partner);
   if (number < 0) return;
-  if (m_images.BeginImage(number))
+  const bool begun =
+      partner < 0 ? m_images.BeginImage(number) : m_images.BeginPair(number, partner);
+  if (begun)
     m_nextPending = true;
   else
-    m_next = m_images.LoadImage(number);
+    m_next = partner < 0 ? m_images.LoadImage(number) : m_images.LoadPair(number, partner);
 }
 
 void CSlideshow::Shuffle() {

@@ -1,6 +1,8 @@
 // The slideshow scheduler: which packaged image is shown when. Time is divided into
 // cycles of keep + transition seconds; the order is shuffled after every full pass.
-// It never reads a clock: the renderer passes the frame's application time in.
+// With pairs on, a picture of the other orientation than its screen's shares its
+// slide with the nearest such picture still waiting in the pass. It never reads a
+// clock: the renderer passes the frame's application time in.
 #pragma once
 
 #include <functional>
@@ -25,6 +27,11 @@ class CSlideshow {
 
   // Cycle lengths in seconds (from the whole-second settings; 0 is allowed).
   void SetTimes(double keepSeconds, double transitionSeconds);
+
+  // Pairs pictures whose shape (as the source reports it) is the opposite of the
+  // screen's: landscape or portrait. Any other shape (the default Unknown, or
+  // Square) pairs nothing. Applies from the next image taken.
+  void SetPairing(PictureShape screenShape) { m_screenShape = screenShape; }
 
   // One frame at application time `now`: starts a new cycle when the running one has
   // ended (or none has begun), then returns the transition progress in 0 .. 1. A null
@@ -51,9 +58,13 @@ class CSlideshow {
   bool IsNextPending() const { return m_nextPending; }
 
  private:
-  // The image number at the order position, moving the position on and reshuffling
-  // when a pass is complete; -1 when there are no images.
-  int TakeNextNumber();
+  // The image number at the order position and its partner (-1: none), moving the
+  // position on past both and reshuffling when a pass is complete; -1 when there are
+  // no images.
+  int TakeNextNumber(int& partner);
+  // The order position of the nearest picture after the current position still
+  // waiting in the pass that pairs with image `number`; -1 when none does.
+  int FindPartner(int number);
   // Loads the next image in order at once. Null when there is none or the load fails.
   ImageHandle LoadNextImage();
   // Makes the next image in order the next picture: begun ahead when the source can,
@@ -63,11 +74,13 @@ class CSlideshow {
 
   IImageSource& m_images;
   std::function<void()> m_chooseEffect;
-  int m_imageCount = 0;              // images found by DiscoverImages (0 .. kMaxImages)
-  std::vector<int> m_order;          // image numbers 0 .. m_imageCount - 1, shuffled
-  int m_orderPosition = 0;           // index into m_order of the image to load next
-  ImageHandle m_current = nullptr;   // owned; shown underneath
-  ImageHandle m_next = nullptr;      // owned; revealed by the transition
+  int m_imageCount = 0;           // images found by DiscoverImages (0 .. kMaxImages)
+  std::vector<int> m_order;       // image numbers 0 .. m_imageCount - 1, shuffled
+  int m_orderPosition = 0;        // index into m_order of the image to load next
+  std::vector<bool> m_partnered;  // by order position: shown already as a partner this pass
+  PictureShape m_screenShape = PictureShape::Unknown;  // pairs the opposite orientation
+  ImageHandle m_current = nullptr;                     // owned; shown underneath
+  ImageHandle m_next = nullptr;                        // owned; revealed by the transition
   bool m_nextPending = false;        // m_next is still being prepared by the source
   bool m_replacementFailed = false;  // a load in place of a null current failed this pass
   double m_cycleStart = -1.0;        // application seconds; negative forces a new cycle

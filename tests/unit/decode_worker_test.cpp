@@ -50,11 +50,16 @@ TEST(DecodeWorkerTest, PreparesPicturesAtTheScreensSizeAndHandsBackNothingForBad
     const char* what;
     std::vector<uint8_t> file;
     int expectedWidth, expectedHeight;  // 0: no picture
+    bool pair;                          // the file twice, side by side
+    int expectedReads;
   } cases[] = {
-      {"a photo over twice the screen", GradientJpeg(2400, 1800), 1024, 768},
-      {"a photo narrower but taller than the screen", GradientJpeg(640, 960), 640, 768},
-      {"not an image", {'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'}, 0, 0},
-      {"a missing file", {}, 0, 0},
+      {"a photo over twice the screen", GradientJpeg(2400, 1800), 1024, 768, false, 1},
+      {"a photo narrower but taller than the screen", GradientJpeg(640, 960), 640, 768, false, 1},
+      {"not an image", {'n', 'o', 't', ' ', 'a', ' ', 'J', 'P', 'E', 'G'}, 0, 0, false, 1},
+      {"a missing file", {}, 0, 0, false, 1},
+      // A pair is composed at the screen's size; a failed pair tries one alone.
+      {"a pair of portraits", GradientJpeg(640, 960), 1024, 768, true, 2},
+      {"a pair of missing files", {}, 0, 0, true, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -63,10 +68,13 @@ TEST(DecodeWorkerTest, PreparesPicturesAtTheScreensSizeAndHandsBackNothingForBad
     ImageRequest request;
     request.screenWidth = 1024;
     request.screenHeight = 768;
-    worker.Begin("images/0.jpg", request);
+    if (c.pair)
+      worker.BeginPair("images/0.jpg", "images/1.jpg", request);
+    else
+      worker.Begin("images/0.jpg", request);
     DecodedImage image;
     while (!worker.Take(image)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(files.reads, 1);
+    EXPECT_EQ(files.reads, c.expectedReads);
     EXPECT_EQ(files.alive, 0);
     EXPECT_FALSE(worker.Take(image));  // one result, handed out once
     if (c.expectedWidth == 0) {

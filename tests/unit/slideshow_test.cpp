@@ -425,3 +425,126 @@ TEST(SlideshowTest, WhenEveryPictureFailsTheRenderThreadLoadsOnceAPass) {
   EXPECT_GT(images.takes, 20);  // the cycles went on, each with a decode ahead
   EXPECT_LE(atOnce, passes) << images.takes << " ahead";
 }
+
+namespace {
+
+// Images of the shapes spelt by a string (L landscape, P portrait, S square, ? not
+// known), recording every slide taken and every effect drawn, in order.
+class CShapedImages : public CRecordingImages {
+ public:
+  struct Event {
+    bool effect;               // an effect draw; else a slide taken
+    int first, second, value;  // the slide's images (-1: none), or the effect drawn
+  };
+
+  explicit CShapedImages(std::string shapes)
+      : CRecordingImages(static_cast<int>(shapes.size())), m_shapes(std::move(shapes)) {}
+
+  PictureShape GetImageShape(int number) override {
+    switch (m_shapes.at(number)) {
+      case 'L':
+        return PictureShape::Landscape;
+      case 'P':
+        return PictureShape::Portrait;
+      case 'S':
+        return PictureShape::Square;
+      default:
+        return PictureShape::Unknown;
+    }
+  }
+  ImageHandle LoadImage(int number) override {
+    events.push_back({false, number, -1, 0});
+    return CRecordingImages::LoadImage(number);
+  }
+  ImageHandle LoadPair(int first, int second) override {
+    events.push_back({false, first, second, 0});
+    return CRecordingImages::LoadImage(first);
+  }
+
+  std::vector<Event> events;
+
+ private:
+  std::string m_shapes;
+};
+
+// Runs `cycles` cycles of a slideshow over `images` on a screen of `screen`'s shape.
+void RunPairedCycles(CShapedImages& images, PictureShape screen, int cycles) {
+  CSlideshow show(images, [&] { images.events.push_back({true, -1, -1, QuillRand() % 20}); });
+  show.DiscoverImages();
+  show.SetTimes(1.0, 1.0);
+  show.SetPairing(screen);
+  for (int cycle = 0; cycle < cycles; ++cycle) show.Step(cycle * 2.5);
+}
+
+}  // namespace
+
+TEST(SlideshowTest, PortraitsPairWithTheNearestWaitingPictureOfTheirShape) {
+  struct PairCase {
+    const char* shapes;
+    PictureShape screen;
+    std::vector<std::pair<int, int>> pass;  // the slides of one pass: (first, partner)
+  };
+  const PictureShape landscape = PictureShape::Landscape;
+  // One row a case reads as a table.
+  // clang-format off
+  const PairCase cases[] = {
+      {"LPLPP", landscape, {{0, -1}, {1, 3}, {2, -1}, {4, -1}}},  // the last one alone
+      {"PLP", landscape, {{0, 2}, {1, -1}}},
+      {"PPP", landscape, {{0, 1}, {2, -1}}},
+      {"SPSP?P", landscape, {{0, -1}, {1, 3}, {2, -1}, {4, -1}, {5, -1}}},
+      {"LPLLP", PictureShape::Portrait, {{0, 2}, {1, -1}, {3, -1}, {4, -1}}},
+      {"PPLL", PictureShape::Square, {{0, -1}, {1, -1}, {2, -1}, {3, -1}}},
+      {"PPLL", PictureShape::Unknown, {{0, -1}, {1, -1}, {2, -1}, {3, -1}}},
+      {"P", landscape, {{0, -1}}},
+  };
+  // clang-format on
+  for (const PairCase& c : cases) {
+    SCOPED_TRACE(c.shapes);
+    CScriptedRandom draws({0});  // every shuffle keeps the order 0, 1, 2, ...
+    CShapedImages images(c.shapes);
+    const int slidesPerPass = static_cast<int>(c.pass.size());
+    RunPairedCycles(images, c.screen, 2 * slidesPerPass - 1);  // two passes of slides
+    std::vector<std::pair<int, int>> taken;
+    for (const CShapedImages::Event& e : images.events)
+      if (!e.effect) taken.push_back({e.first, e.second});
+    std::vector<std::pair<int, int>> expected = c.pass;
+    expected.insert(expected.end(), c.pass.begin(), c.pass.end());
+    EXPECT_EQ(taken, expected);
+  }
+}
+
+TEST(SlideshowTest, PairsShowEveryPictureOncePerPassWithTheDrawsOfToday) {
+  // Seeded passes of mixed shapes: replaying the same generator, every cycle takes
+  // one effect draw and every completed pass one shuffle of two draws an image, as
+  // without pairs, and no picture comes twice before its pass is complete.
+  const std::string shapes = "PLPLLPSPL?P";
+  const int count = static_cast<int>(shapes.size());
+  for (unsigned int seed : {1u, 20260u, 777u}) {
+    SCOPED_TRACE(seed);
+    SeedRandom(seed);
+    CShapedImages images(shapes);
+    RunPairedCycles(images, PictureShape::Landscape, 40);
+    SeedRandom(seed);
+    for (int i = 0; i < 2 * count; ++i) QuillRand();  // the first shuffle
+    std::set<int> pass;
+    int pairs = 0, passes = 0;
+    for (const CShapedImages::Event& e : images.events) {
+      if (e.effect) {
+        EXPECT_EQ(e.value, QuillRand() % 20);
+        continue;
+      }
+      for (int number : {e.first, e.second}) {
+        if (number < 0) continue;
+        EXPECT_TRUE(pass.insert(number).second) << number << " twice in a pass";
+      }
+      pairs += e.second >= 0 ? 1 : 0;
+      if (static_cast<int>(pass.size()) == count) {
+        pass.clear();
+        ++passes;
+        for (int i = 0; i < 2 * count; ++i) QuillRand();  // the reshuffle
+      }
+    }
+    EXPECT_GE(passes, 4);
+    EXPECT_GE(pairs, 2 * passes);
+  }
+}

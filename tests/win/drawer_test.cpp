@@ -3,14 +3,17 @@
 // and recovery from a lost device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/random.h"
 #include "base/settings.h"
 #include "data/content_archive.h"
+#include "data/focus_record.h"
 #include "render/drawer.h"
 #include "render/grid_mesh.h"
 #include "render/transition.h"
@@ -93,6 +96,21 @@ struct CFlakyResources : IDeviceResources {
   int creates = 0;
 };
 
+// A 300 x 400 blue portrait with a white band over rows [top, bottom) (fractions of
+// its height), carrying a focus record around the band when `focused`.
+std::string BandedPortraitJpeg(double top, double bottom, bool focused) {
+  constexpr int kWidth = 300, kHeight = 400;
+  std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight, 0xFF0000FFu);
+  for (int y = static_cast<int>(top * kHeight); y < static_cast<int>(bottom * kHeight); ++y)
+    std::fill_n(pixels.begin() + static_cast<ptrdiff_t>(y) * kWidth, kWidth, 0xFFFFFFFFu);
+  std::string jpeg = ToString(EncodeJpeg(pixels, kWidth, kHeight));
+  std::string marked;
+  const FocusRecord focus{0.0f,   static_cast<float>(top), 1.0f, static_cast<float>(bottom), kWidth,
+                          kHeight};
+  if (focused && InsertFocusRecord(jpeg, focus, marked)) jpeg = marked;
+  return jpeg;
+}
+
 class DrawerTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -106,6 +124,9 @@ class DrawerTest : public ::testing::Test {
     // A default texture no picture and no bar has: it stands in for a failed picture.
     for (ContentEntry& entry : content)
       if (entry.name == kDefaultTextureName) entry.data = SolidJpeg(kOlive, 16, 16);
+    // A mark in the top fifth: shown by the 38 % rule alone, or by its focus record.
+    content.push_back({"textures/portrait.jpg", BandedPortraitJpeg(0.10, 0.16, false)});
+    content.push_back({"textures/focused.jpg", BandedPortraitJpeg(0.02, 0.06, true)});
     g_productPath = (FixtureFolder("drawer") / "drawer.scr").string();
     std::string error;
     ASSERT_TRUE(WriteProduct(g_productPath, FakeEngine(4096), content, &error)) << error;
@@ -248,6 +269,26 @@ TEST_F(DrawerTest, FitKeepsTheShapeWithBlackBarsInOneAndTwoPasses) {
             << stages << " stages, border " << device.border << ", p " << p << ", y " << sample.y
             << std::hex << ": " << image.At(0.5, sample.y);
     }
+  }
+}
+
+// Fill on the landscape window shows 0.5625 of a 3:4 portrait's height: from 0.099
+// of it down without a focus (the old centred crop began at 0.219, below the first
+// mark), from the focus's top with one (0.099 would cut the second mark off).
+TEST_F(DrawerTest, FillShowsTheMarkInAPortraitsTopFifth) {
+  ASSERT_TRUE(m_drawer->Init(m_window.GetHandle(), false));
+  m_drawer->SetFitMode(FitMode::Fill);
+  const struct {
+    const char* name;
+    double markY;  // where the mark shows, as a fraction of the screen's height
+  } pictures[] = {{"textures/portrait.jpg", 0.05}, {"textures/focused.jpg", 0.035}};
+  for (const auto& picture : pictures) {
+    BackBuffer image;
+    DrawWipe(0.0f, picture.name, "images/0.jpg", &image);
+    ASSERT_GT(image.width, image.height);
+    EXPECT_TRUE(ColourNear(image.At(0.5, picture.markY), kWhite))
+        << picture.name << std::hex << ": " << image.At(0.5, picture.markY);
+    EXPECT_TRUE(ColourNear(image.At(0.5, 0.5), kBlue)) << picture.name;
   }
 }
 

@@ -1,13 +1,17 @@
 // The steps of "quillpack new", each writing into the staging folder.
 #include "tools/quillpack/content_maker.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "data/content_layout.h"
+#include "data/focus_record.h"
 #include "tools/quillfont/font_atlas.h"
 #include "tools/quillpack/content_check.h"
 #include "tools/quillpack/content_folder.h"
@@ -75,9 +79,31 @@ void CContentMaker::ShowProgress(size_t done, size_t total) {
         << done << '/' << total << (done == total ? "\r\x1b[K" : "") << std::flush;
 }
 
+bool CContentMaker::RecordFocus(CFaceFinder& finder, CPhotoConverter& converter,
+                                ConvertedPhoto& photo) {
+  // The search copy is decoded at the smallest DCT scale still at least
+  // kFaceSearchSide long, so a 12-megapixel photo is never decoded whole.
+  const int longSide = std::max(photo.width, photo.height);
+  const int minWidth =
+      static_cast<int>(static_cast<int64_t>(photo.width) * kFaceSearchSide / longSide);
+  const int minHeight =
+      static_cast<int>(static_cast<int64_t>(photo.height) * kFaceSearchSide / longSide);
+  MipLevel decoded;
+  FocusRecord focus;
+  std::string marked;
+  if (!converter.DecodeResult(photo.jpeg, minWidth, minHeight, &decoded) ||
+      !finder.FindFocus(decoded, photo.width, photo.height, focus) ||
+      !InsertFocusRecord(photo.jpeg, focus, marked))
+    return false;
+  photo.jpeg = std::move(marked);
+  return true;
+}
+
 bool CContentMaker::ConvertPhotos(const std::vector<std::filesystem::path>& photos,
                                   Counts* counts) {
   CPhotoConverter converter(m_options.maxSide);
+  CFaceFinder finder;
+  const bool faces = m_options.faces && CFaceFinder::IsAvailable();
   for (size_t i = 0; i < photos.size(); ++i) {
     ShowProgress(i, photos.size());
     const std::string name = photos[i].u8string();
@@ -89,6 +115,7 @@ bool CContentMaker::ConvertPhotos(const std::vector<std::filesystem::path>& phot
       try {
         converted = converter.Convert(name, bytes, &photo);
         why = name + ": " + converter.GetError();
+        if (converted && faces) counts->focused += RecordFocus(finder, converter, photo);
       } catch (const std::bad_alloc&) {
         why = name + ": out of memory";
       }
@@ -234,6 +261,8 @@ bool CContentMaker::Run() {
   m_out << outputName << ": " << counts.taken << " photos taken (" << counts.copied << " copied, "
         << counts.transcoded << " rewritten losslessly, " << counts.reencoded << " re-encoded; "
         << counts.rotated << " turned upright), " << counts.skipped << " skipped; ";
+  if (m_options.faces && CFaceFinder::IsAvailable())
+    m_out << counts.focused << " with faces in focus; ";
   if (!m_options.music.empty())
     m_out << m_options.music.size() << " music track(s) (" << encodedMusic << " encoded); ";
   m_out << "content " << Megabytes(size) << '\n';

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "base/screen_options.h"
+#include "tools/quillpack/face_finder.h"
+#include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/product_identity.h"
 
 struct NewContentOptions {
@@ -23,6 +25,7 @@ struct NewContentOptions {
   bool force = false;                                // replace an existing output folder
   bool progress = false;                             // draw a progress bar on `err` (a terminal)
   std::vector<std::string> music;                    // music files, in playing order
+  bool faces = true;  // record each image's focus around the faces found, where the build can
 };
 
 class CContentMaker {
@@ -42,10 +45,13 @@ class CContentMaker {
     int reencoded = 0;
     int rotated = 0;
     int skipped = 0;
+    int focused = 0;  // images given a focus record
   };
 
   bool Error(const std::string& text);
   bool ConvertPhotos(const std::vector<std::filesystem::path>& photos, Counts* counts);
+  // Writes the focus around the faces in `photo` into its JPEG; false when it has none.
+  bool RecordFocus(CFaceFinder& finder, CPhotoConverter& converter, ConvertedPhoto& photo);
   bool WriteSplashes(int imageCount);
   // Writes music/0.ogg ... from the music files; false (with the file named) for one
   // that is refused.

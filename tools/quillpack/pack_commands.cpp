@@ -25,6 +25,7 @@
 #include "tools/quillpack/content_check.h"
 #include "tools/quillpack/content_folder.h"
 #include "tools/quillpack/content_maker.h"
+#include "tools/quillpack/focus_report.h"
 #include "tools/quillpack/installer_maker.h"
 #include "tools/quillpack/music_tracks.h"
 #include "tools/quillpack/photo_converter.h"
@@ -37,13 +38,26 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+#ifdef _WIN32
+#define QUILLPACK_FACES_HELP                                                     \
+  "         This Windows quillpack has no face detector: it records no focus;\n" \
+  "         the Linux one does.\n"
+#else
+#define QUILLPACK_FACES_HELP                                                             \
+  "         Faces: each image is searched for faces (dlib's frontal face detector, on\n" \
+  "         a copy at most 1024 pixels long) and the rectangle around them, its\n"       \
+  "         focus, is written into the JPEG as a comment segment (nothing else of\n"     \
+  "         the file changes); under fill the engine keeps it in view. --no-faces\n"     \
+  "         skips the search.\n"
+#endif
+
 const char kUsage[] =
     "usage:\n"
     "  quillpack new PHOTO... -o CONTENT_DIR --title T --company C [--year Y]\n"
     "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
     "                [--monitors all|primary] [--fit stretch|fill|fit]\n"
     "                [--motion panzoom|still] [--pairs on|off] [--bars blur|black]\n"
-    "                [--music FILE...]\n"
+    "                [--music FILE...] [--no-faces]\n"
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe [KEY]\n"
     "  quillpack sign FILE [-o OUT] KEY [--timestamp URL] [--name TEXT] [--url URL]\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
@@ -67,6 +81,9 @@ const char kUsage[] =
     "         the files after it up to the next option as music/0.ogg, music/1.ogg, ...\n"
     "         in that order (at most 64): Ogg Vorbis is checked and kept byte for byte,\n"
     "         WAV (PCM 8, 16 or 24 bit, or float) is encoded at Vorbis quality 5.\n"
+    // clang-format off
+    QUILLPACK_FACES_HELP
+    // clang-format on
     "installer  makes a 64-bit Windows installer of PRODUCT.scr with NSIS's makensis\n"
     "         (QUILL_MAKENSIS names another): per user, no administrator rights; it\n"
     "         makes the product the current screensaver and its uninstaller puts the\n"
@@ -88,7 +105,8 @@ const char kUsage[] =
     "         its settings, as the engine names it from config/config.xml.\n"
     "list     lists a product's entries (uncompressed size and name) and its screen\n"
     "         options (<Monitors>, <Fit>, <Motion>, <Pairs>, <Bars>, <Captions>).\n"
-    "         check and list then describe the music tracks: length, channels, rate.\n"
+    "         check and list then show each image's focus and describe the music\n"
+    "         tracks: length, channels, rate.\n"
     "extract  writes every entry of a product into DIR (never outside it).\n"
     "\n"
     "Names are found as the engine finds them: either slash, ASCII letters in any case.\n"
@@ -126,7 +144,9 @@ bool TakesValue(const std::string& arg) {
     if (table[i].newFlag != nullptr && arg == table[i].newFlag) return true;
   return false;
 }
-bool IsFlag(const std::string& arg) { return arg == "-r" || arg == "--force"; }
+bool IsFlag(const std::string& arg) {
+  return arg == "-r" || arg == "--force" || arg == "--no-faces";
+}
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::ostream& err) {
   for (size_t i = 0; i < args.size(); ++i) {
@@ -266,12 +286,13 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
   }
   CContentFolder content;
   if (!CheckFolder(std::filesystem::u8path(line.operands[0]), &content, err)) return kExitFailure;
-  PrintMusic(DescribeMusic([&content](const std::string& name, std::string* bytes) {
-               const ContentFile* file = content.Find(name);
-               std::string why;
-               return file != nullptr && ReadWholeFile(file->path, bytes, &why);
-             }),
-             out, err);
+  const EntryReader readFile = [&content](const std::string& name, std::string* bytes) {
+    const ContentFile* file = content.Find(name);
+    std::string why;
+    return file != nullptr && ReadWholeFile(file->path, bytes, &why);
+  };
+  PrintFocuses(readFile, out);
+  PrintMusic(DescribeMusic(readFile), out, err);
   out << line.operands[0] << ": " << content.GetFiles().size() << " files, ready to pack\n";
   return kExitOk;
 }
@@ -342,13 +363,14 @@ int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
     out << entry.uncompressedSize << '\t' << entry.name
         << (entry.encrypted ? "" : "\t(not encrypted)") << '\n';
   ListScreenOptions(archive, out);
-  PrintMusic(DescribeMusic([&archive](const std::string& name, std::string* bytes) {
-               const std::unique_ptr<IFileData> data = archive.Read(name.c_str(), false);
-               if (data == nullptr) return false;
-               bytes->assign(data->GetData(), static_cast<size_t>(data->GetSize()));
-               return true;
-             }),
-             out, err);
+  const EntryReader readEntry = [&archive](const std::string& name, std::string* bytes) {
+    const std::unique_ptr<IFileData> data = archive.Read(name.c_str(), false);
+    if (data == nullptr) return false;
+    bytes->assign(data->GetData(), static_cast<size_t>(data->GetSize()));
+    return true;
+  };
+  PrintFocuses(readEntry, out);
+  PrintMusic(DescribeMusic(readEntry), out, err);
   return kExitOk;
 }
 
@@ -476,6 +498,7 @@ int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
   }
   options.recursive = line.options.count("-r") != 0;
   options.force = line.options.count("--force") != 0;
+  options.faces = line.options.count("--no-faces") == 0;
   options.music = line.music;
   if (line.hasMusic && line.music.empty()) {
     err << "quillpack: --music needs at least one file\n";
