@@ -265,12 +265,19 @@ TEST(ProductIdentity, Windows1252RulesAndTheEngineReadsTheExactBytes) {
     }
     ASSERT_TRUE(ok) << why;
     EXPECT_EQ(ansi.title, c.ansi);
-    const std::string document = FormatConfigDocument(ansi, MonitorsOption::All, FitMode::Fit);
+    // Every option away from the engine's default, so that each is seen to travel.
+    ScreenOptions screen = NewProductScreenOptions();
+    screen.Fit = FitMode::Fit;
+    const std::string document = FormatConfigDocument(ansi, screen);
     ProductInfo product;
     ASSERT_TRUE(ReadProductConfig(document.data(), static_cast<int>(document.size()), product));
     EXPECT_EQ(product.Title, c.ansi);
     EXPECT_EQ(product.Monitors, MonitorsOption::All);
     EXPECT_EQ(product.Fit, FitMode::Fit);
+    EXPECT_EQ(product.Motion, MotionMode::PanZoom);
+    EXPECT_EQ(product.Pairs, PairsOption::On);
+    EXPECT_EQ(product.Bars, BarsOption::Blur);
+    EXPECT_EQ(product.Captions, CaptionsOption::On);
     EXPECT_EQ(product.SettingsKey, std::string("Software\\Quill Co\\") + c.ansi);
     // Back to UTF-8 it is what was typed, less the blanks around it.
     const std::string typed = c.title;
