@@ -16,11 +16,6 @@ struct TextureRect {
   float bottom = 1.0f;
 };
 
-// A part of a picture to keep in view, in the picture's own 0..1 coordinates.
-struct FocusRect {
-  float left, top, right, bottom;
-};
-
 // The rectangle for a picture of pictureWidth x pictureHeight pixels on a screen of
 // screenWidth x screenHeight. stretch: the whole picture over the whole screen.
 // fill: the picture's centre cut to the screen's shape. fit: the whole picture,
