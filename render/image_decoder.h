@@ -16,11 +16,11 @@
 #include "render/image_types.h"
 
 // The texture wanted. The size is settled in this order: each side 0 takes the
-// image's own, reduced to the screen's side (times screenScale) where one is given (under fill and
-// fit scaled as a whole to what the screen shows of it, where that is smaller); powerOfTwo rounds
-// each side up to a power of two; each side is then capped at maxSize (at the largest power of two
-// not above it when powerOfTwo is set). Otherwise sides are scaled independently: the aspect ratio
-// is not kept.
+// image's own, reduced to the screen's side (times screenScale) where one is given
+// (under fill and fit scaled as a whole to what the screen shows of it, where that is
+// smaller); powerOfTwo rounds each side up to a power of two; each side is then capped
+// at maxSize (at the largest power of two not above it when powerOfTwo is set).
+// Otherwise sides are scaled independently: the aspect ratio is not kept.
 struct ImageRequest {
   int width = 0;                   // pixels; 0: the image's own width
   int height = 0;                  // pixels; 0: the image's own height
