@@ -1,6 +1,6 @@
 // The slideshow's composition: the grid mesh that carries the transition's mask, the
 // two pictures blended over it in one pass or two, and each picture's placement bound
-// to its texture stage.
+// to its texture stage, moved along its pan and zoom path where pictures move.
 #pragma once
 
 #include <windows.h>
@@ -8,8 +8,15 @@
 #include <d3d8.h>
 
 #include "base/screen_options.h"
+#include "render/motion_chooser.h"
+#include "render/picture_placement.h"
 #include "render/render_device.h"
 #include "render/slide_pictures.h"
+#include "render/slideshow.h"
+
+// False when the user has turned off Windows' "Show animations" (the system's wish for
+// less motion): pictures then stand still whatever the product asks.
+bool SystemShowsAnimations();
 
 class CCompositor {
  public:
@@ -19,6 +26,21 @@ class CCompositor {
 
   // How pictures meet the screen's shape.
   void SetFitMode(FitMode mode) { m_fit = mode; }
+  // Whether pictures pan and zoom while on screen, and the seed of their paths'
+  // choices (the run's or the screen's).
+  void SetMotion(bool moving, unsigned int seed) {
+    m_moving = moving;
+    m_chooser = CMotionChooser(seed);
+  }
+  bool IsMoving() const { return m_moving; }
+
+  // The frame's application time, and, where pictures move, each picture's path on its
+  // first frame on screen: the run's first picture (or one loaded at once after a
+  // failure) from the cycle's start to the end of the transition that takes it out;
+  // the next picture from the start of the transition that brings it in through the
+  // next cycle's transition. A path is planned again when the screen changed size.
+  void MovePictures(SlidePicture* current, SlidePicture* next, const CSlideshow& slideshow,
+                    double now);
 
   // Inside an open scene: sets the screen's transforms, fills the grid with mask
   // (kGridColumns x kGridRows weights) and draws current under next blended by it.
@@ -36,7 +58,13 @@ class CCompositor {
   // black outside it. EndPlacement puts the stage back to untransformed wrapping.
   void BindPicture(DWORD stage, const SlidePicture* picture);
   void EndPlacement(DWORD stage);
+  // Where the picture rests on this screen.
+  TextureRect Placement(const SlidePicture& picture) const;
+  void PlanPath(SlidePicture& picture, double spanStart, double spanLength);
 
   CRenderDevice& m_device;
   FitMode m_fit = kDefaultFit;
+  bool m_moving = false;  // pictures pan and zoom
+  CMotionChooser m_chooser{1};
+  double m_now = 0.0;  // application time of the frame, seconds
 };

@@ -27,6 +27,15 @@ struct MotionPath {
   double spanLength = 0.0;  // seconds; 0 or less: the picture stands at `start`
 };
 
+// A slideshow picture's motion as the renderer keeps it with the picture.
+struct PictureMotion {
+  bool planned = false;  // the choice is drawn and the path planned
+  MotionChoice choice;
+  MotionPath path;
+  int screenWidth = 0;  // pixels of the screen the path was planned for
+  int screenHeight = 0;
+};
+
 // Plans the path of a picture resting at `placement` (PlacePicture's rectangle, or the
 // framing's crop) on a screen of screenWidth x screenHeight, shown from spanStart for
 // spanLength seconds. One end of the path is the placement itself; the other is zoomed

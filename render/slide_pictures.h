@@ -16,6 +16,7 @@
 #include "render/decode_worker.h"
 #include "render/image_decoder.h"
 #include "render/image_source.h"
+#include "render/picture_motion.h"
 #include "render/render_device.h"
 
 // A slideshow picture: its texture and the picture's own size, which the texture's
@@ -24,6 +25,9 @@ struct SlidePicture {
   CCom<IDirect3DTexture8> texture;
   int width = 0;  // pixels of the picture as packaged
   int height = 0;
+  bool hasFocus = false;  // focus holds a part of the picture to keep in view
+  FocusRect focus;
+  PictureMotion motion;  // its pan and zoom while on screen, when pictures move
 };
 
 class CSlidePictures : public IImageSource {
@@ -36,6 +40,9 @@ class CSlidePictures : public IImageSource {
   // How pictures meet the screen's shape: decides their decode size and, where the
   // device has no border colour, the black edge that fit paints into them.
   void SetFitMode(FitMode mode) { m_fit = mode; }
+  // Pictures that zoom in by up to `zoom` are decoded that many times the screen's
+  // size, where the photo has the pixels and the device takes the texture.
+  void SetCloseUp(double zoom) { m_closeUp = zoom; }
 
   // A texture made from an archive file, cached by name (letter case ignored). The
   // cache keeps the only reference; null when the file is missing or undecodable.
@@ -88,6 +95,7 @@ class CSlidePictures : public IImageSource {
 
   CRenderDevice& m_device;
   FitMode m_fit = kDefaultFit;
+  double m_closeUp = 1.0;  // the screen's size is multiplied by this for a picture's decode
   // The texture cache: parallel lists, entry i is one texture.
   std::vector<std::string> m_cacheNames;                 // as the caller passed them
   std::vector<CCom<IDirect3DTexture8>> m_cacheTextures;  // the only references

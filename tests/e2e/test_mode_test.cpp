@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "base/screen_options.h"
 #include "data/content_layout.h"
+#include "render/picture_motion.h"
 #include "tests/e2e/product_files.h"
 #include "ui/saver_wnd.h"
 
@@ -218,5 +220,160 @@ TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
     int peak = 0;
     for (size_t i = from; i < to; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
     EXPECT_NEAR(peak / 32768.0, c.level, c.level * 0.08);
+  }
+}
+
+namespace {
+// Marks of the moving-picture test: white squares on black at these fractions of the
+// picture, the centre and a quarter of the way in from each corner.
+constexpr double kMarks[5][2] = {
+    {0.5, 0.5}, {0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}};
+constexpr int kMarkSide = 16;  // pixels of the 640 x 480 picture
+
+std::string MarkedJpeg() {
+  constexpr int kWidth = 640, kHeight = 480;
+  std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight, 0xFF000000u);
+  for (const auto& mark : kMarks) {
+    const int left = static_cast<int>(mark[0] * kWidth) - kMarkSide / 2;
+    const int top = static_cast<int>(mark[1] * kHeight) - kMarkSide / 2;
+    for (int y = top; y < top + kMarkSide; ++y)
+      for (int x = left; x < left + kMarkSide; ++x)
+        pixels[static_cast<size_t>(y) * kWidth + x] = 0xFFFFFFFFu;
+  }
+  JpegOptions options;
+  options.quality = 100;
+  options.subsample = false;
+  return ToString(EncodeJpeg(pixels, kWidth, kHeight, options));
+}
+
+struct MarkPoint {
+  double x = -1.0, y = -1.0;  // client pixels; negative when nothing bright was found
+};
+
+// The brightness-weighted centre of the light pixels within `radius` of (x, y).
+MarkPoint FindMark(const ScreenImage& image, double x, double y, int radius) {
+  double sumX = 0, sumY = 0, sum = 0;
+  for (int py = std::max(0, static_cast<int>(y) - radius);
+       py < std::min(image.height, static_cast<int>(y) + radius); ++py)
+    for (int px = std::max(0, static_cast<int>(x) - radius);
+         px < std::min(image.width, static_cast<int>(x) + radius); ++px) {
+      const uint32_t c = image.At(px, py);
+      const int light = ((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)) / 3;
+      if (light < 64) continue;
+      sumX += light * (px + 0.5);
+      sumY += light * (py + 0.5);
+      sum += light;
+    }
+  MarkPoint found;
+  if (sum > 0) {
+    found.x = sumX / sum;
+    found.y = sumY / sum;
+  }
+  return found;
+}
+
+// Sets Windows' "Show animations" for the test prefix and puts it back on at the end.
+class CAnimationSetting {
+ public:
+  explicit CAnimationSetting(bool on) { Set(on); }
+  ~CAnimationSetting() { Set(true); }
+  static bool Set(bool on) {
+    return SystemParametersInfoA(SPI_SETCLIENTAREAANIMATION, 0,
+                                 reinterpret_cast<PVOID>(static_cast<INT_PTR>(on ? 1 : 0)),
+                                 SPIF_UPDATEINIFILE) != FALSE;
+  }
+};
+}  // namespace
+
+// A stretched picture with marks at known places, read back twice 2.5 s apart. With
+// panzoom it zooms about the screen's centre at the rate its span gives (keep 6 s and
+// transition 1 s: the run's first picture grows or shrinks by 1.2 over 7 s); still, and
+// panzoom with the system's animations off, draw every mark where it rests.
+TEST(TestMode, PicturesPanAndZoomUnlessStillOrTheSystemWantsLessMotion) {
+  const struct {
+    const char* motion;
+    bool animations;
+    bool moves;
+  } cases[] = {{"panzoom", true, true}, {"panzoom", false, false}, {"still", true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.motion) + (c.animations ? "" : ", animations off"));
+    CAnimationSetting animations(c.animations);
+    const std::string title = "Test Mode Motion";
+    StoreTimes(title, 6, 1);
+    std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
+    content[0].data =
+        ProductConfig(title, kCompany,
+                      std::string("<") + kFitElement + ">stretch</" + kFitElement + "><" +
+                          kMotionElement + ">" + c.motion + "</" + kMotionElement + ">");
+    content.push_back({ImageFileName(0), MarkedJpeg()});
+    CTestProcess saver;
+    ASSERT_TRUE(saver.Start(MakeProduct("test-mode-motion.scr", content), "/t"));
+    HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+    ASSERT_NE(window, nullptr);
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const RECT area{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+    const double width = client.right, height = client.bottom;
+
+    // Each mark in one capture, searched for around where it rests.
+    const auto readMarks = [&](std::vector<MarkPoint>& marks) {
+      const ScreenImage image = CaptureScreenRect(area);
+      marks.clear();
+      for (const auto& mark : kMarks)
+        marks.push_back(FindMark(image, mark[0] * width, mark[1] * height, 48));
+      return marks[0].x >= 0;
+    };
+    std::vector<MarkPoint> first, second;
+    ASSERT_TRUE(WaitUntil([&] { return readMarks(first); }, 5000)) << "no picture";
+    LARGE_INTEGER frequency, a, b;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&a);
+    readMarks(first);
+    Sleep(2500);
+    QueryPerformanceCounter(&b);
+    readMarks(second);
+    EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
+    const double seconds = static_cast<double>(b.QuadPart - a.QuadPart) / frequency.QuadPart;
+
+    // The corner marks' distance from the centre mark, against the picture at rest.
+    const double rest = std::hypot(0.25 * width, 0.25 * height);
+    const auto scale = [&](const std::vector<MarkPoint>& marks) {
+      double total = 0;
+      for (size_t i = 1; i < marks.size(); ++i)
+        total += std::hypot(marks[i].x - marks[0].x, marks[i].y - marks[0].y);
+      return total / (marks.size() - 1) / rest;
+    };
+    for (const auto* marks : {&first, &second}) {
+      for (const MarkPoint& mark : *marks) ASSERT_GE(mark.x, 0.0) << "a mark is missing";
+      // Stretch zooms about the centre: the centre mark stays.
+      EXPECT_NEAR((*marks)[0].x, width / 2, 1.5);
+      EXPECT_NEAR((*marks)[0].y, height / 2, 1.5);
+    }
+    const double firstScale = scale(first), secondScale = scale(second);
+    if (!c.moves) {
+      for (size_t i = 0; i < first.size(); ++i) {
+        EXPECT_NEAR(first[i].x, kMarks[i][0] * width, 1.5) << "mark " << i;
+        EXPECT_NEAR(first[i].y, kMarks[i][1] * height, 1.5) << "mark " << i;
+        EXPECT_NEAR(second[i].x, first[i].x, 0.5) << "mark " << i << " moved";
+        EXPECT_NEAR(second[i].y, first[i].y, 0.5) << "mark " << i << " moved";
+      }
+      continue;
+    }
+    EXPECT_GE(firstScale, 0.99);
+    EXPECT_LE(firstScale, kMotionMaxZoom + 0.01);
+    // ln 1.2 over the 7 s span, in or out; a tenth for the captures' own timing.
+    const double expected = std::log(kMotionMaxZoom) * seconds / 7.0;
+    EXPECT_NEAR(std::fabs(std::log(secondScale / firstScale)), expected, expected * 0.1 + 0.003)
+        << firstScale << " then " << secondScale << " after " << seconds << " s";
+    // Each corner mark moved outward or inward along its line from the centre by the
+    // change of scale.
+    for (size_t i = 1; i < first.size(); ++i) {
+      const double dx = (secondScale - firstScale) * (kMarks[i][0] - 0.5) * width;
+      const double dy = (secondScale - firstScale) * (kMarks[i][1] - 0.5) * height;
+      EXPECT_NEAR(second[i].x - first[i].x, dx, 1.5) << "mark " << i;
+      EXPECT_NEAR(second[i].y - first[i].y, dy, 1.5) << "mark " << i;
+    }
   }
 }
