@@ -285,10 +285,10 @@ class CAnimationSetting {
 };
 }  // namespace
 
-// A stretched picture with marks at known places, read back twice 2.5 s apart. With
-// panzoom it zooms about the screen's centre at the rate its span gives (keep 6 s and
-// transition 1 s: the run's first picture grows or shrinks by 1.2 over 7 s); still, and
-// panzoom with the system's animations off, draw every mark where it rests.
+// A stretched picture with marks at known places, read back four times over 2.4 s.
+// With panzoom it zooms about the screen's centre, one way (keep 6 s and transition
+// 1 s: the run's first picture grows or shrinks by 1.2 over 7 s); still, and panzoom
+// with the system's animations off, draw every mark where it rests.
 TEST(TestMode, PicturesPanAndZoomUnlessStillOrTheSystemWantsLessMotion) {
   const struct {
     const char* motion;
@@ -325,55 +325,51 @@ TEST(TestMode, PicturesPanAndZoomUnlessStillOrTheSystemWantsLessMotion) {
         marks.push_back(FindMark(image, mark[0] * width, mark[1] * height, 48));
       return marks[0].x >= 0;
     };
-    std::vector<MarkPoint> first, second;
-    ASSERT_TRUE(WaitUntil([&] { return readMarks(first); }, 5000)) << "no picture";
-    LARGE_INTEGER frequency, a, b;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&a);
-    readMarks(first);
-    Sleep(2500);
-    QueryPerformanceCounter(&b);
-    readMarks(second);
+    // Four captures 0.8 s apart, within the first picture's keep time.
+    std::vector<std::vector<MarkPoint>> captures(4);
+    ASSERT_TRUE(WaitUntil([&] { return readMarks(captures[0]); }, 5000)) << "no picture";
+    for (size_t i = 1; i < captures.size(); ++i) {
+      Sleep(800);
+      readMarks(captures[i]);
+    }
     EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
-    const double seconds = static_cast<double>(b.QuadPart - a.QuadPart) / frequency.QuadPart;
 
     // The corner marks' distance from the centre mark, against the picture at rest.
     const double rest = std::hypot(0.25 * width, 0.25 * height);
-    const auto scale = [&](const std::vector<MarkPoint>& marks) {
+    std::vector<double> scales;
+    for (const std::vector<MarkPoint>& marks : captures) {
+      for (const MarkPoint& mark : marks) ASSERT_GE(mark.x, 0.0) << "a mark is missing";
       double total = 0;
       for (size_t i = 1; i < marks.size(); ++i)
         total += std::hypot(marks[i].x - marks[0].x, marks[i].y - marks[0].y);
-      return total / (marks.size() - 1) / rest;
-    };
-    for (const auto* marks : {&first, &second}) {
-      for (const MarkPoint& mark : *marks) ASSERT_GE(mark.x, 0.0) << "a mark is missing";
-      // Stretch zooms about the centre: the centre mark stays.
-      EXPECT_NEAR((*marks)[0].x, width / 2, 1.5);
-      EXPECT_NEAR((*marks)[0].y, height / 2, 1.5);
-    }
-    const double firstScale = scale(first), secondScale = scale(second);
-    if (!c.moves) {
-      for (size_t i = 0; i < first.size(); ++i) {
-        EXPECT_NEAR(first[i].x, kMarks[i][0] * width, 1.5) << "mark " << i;
-        EXPECT_NEAR(first[i].y, kMarks[i][1] * height, 1.5) << "mark " << i;
-        EXPECT_NEAR(second[i].x, first[i].x, 0.5) << "mark " << i << " moved";
-        EXPECT_NEAR(second[i].y, first[i].y, 0.5) << "mark " << i << " moved";
+      const double scale = total / (marks.size() - 1) / rest;
+      scales.push_back(scale);
+      // Stretch zooms about the centre: the centre mark stays, and every other mark
+      // lies where the scale puts it on its line from the centre.
+      for (size_t i = 0; i < marks.size(); ++i) {
+        const double x = width / 2 + scale * (kMarks[i][0] - 0.5) * width;
+        const double y = height / 2 + scale * (kMarks[i][1] - 0.5) * height;
+        EXPECT_NEAR(marks[i].x, x, 1.5) << "mark " << i << " at scale " << scale;
+        EXPECT_NEAR(marks[i].y, y, 1.5) << "mark " << i << " at scale " << scale;
       }
+    }
+    if (!c.moves) {
+      for (double scale : scales) EXPECT_NEAR(scale, 1.0, 0.004) << "moved";
       continue;
     }
-    EXPECT_GE(firstScale, 0.99);
-    EXPECT_LE(firstScale, kMotionMaxZoom + 0.01);
-    // ln 1.2 over the 7 s span, in or out; a tenth for the captures' own timing.
-    const double expected = std::log(kMotionMaxZoom) * seconds / 7.0;
-    EXPECT_NEAR(std::fabs(std::log(secondScale / firstScale)), expected, expected * 0.1 + 0.003)
-        << firstScale << " then " << secondScale << " after " << seconds << " s";
-    // Each corner mark moved outward or inward along its line from the centre by the
-    // change of scale.
-    for (size_t i = 1; i < first.size(); ++i) {
-      const double dx = (secondScale - firstScale) * (kMarks[i][0] - 0.5) * width;
-      const double dy = (secondScale - firstScale) * (kMarks[i][1] - 0.5) * height;
-      EXPECT_NEAR(second[i].x - first[i].x, dx, 1.5) << "mark " << i;
-      EXPECT_NEAR(second[i].y - first[i].y, dy, 1.5) << "mark " << i;
+    // One way between 1 and 1.2 (the frames' own times are the product's: a busy
+    // machine may show a frame late, so the rate is not read from the captures).
+    const bool growing = scales.back() > scales.front();
+    for (size_t i = 0; i < scales.size(); ++i) {
+      EXPECT_GE(scales[i], 1.0 - 0.004);
+      EXPECT_LE(scales[i], kMotionMaxZoom + 0.004);
+      if (i == 0) continue;
+      const bool oneWay =
+          growing ? scales[i] >= scales[i - 1] - 0.002 : scales[i] <= scales[i - 1] + 0.002;
+      EXPECT_TRUE(oneWay) << "back and forth: " << scales[i - 1] << " then " << scales[i];
     }
+    // 2.4 s of a 7 s span from 1 to 1.2 change the scale by about 6 %.
+    EXPECT_GT(std::fabs(std::log(scales.back() / scales.front())), 0.02)
+        << scales.front() << " then " << scales.back();
   }
 }
