@@ -164,18 +164,26 @@ MotionFrames TimeMotion(HWND window, const std::string& product, MotionMode mode
   if (!drawer.Init(window, false)) return result;
   drawer.SetMotion(mode);
   const CSlideshow& show = drawer.GetSlideshow();
-  const double width = drawer.GetPresentParameters().BackBufferWidth;
-  const double height = drawer.GetPresentParameters().BackBufferHeight;
+  // A windowed device's present parameters may leave the size to the window.
+  D3DSURFACE_DESC back{};
+  CCom<IDirect3DSurface8> surface;
+  if (FAILED(drawer.GetDevice()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface)) ||
+      FAILED(surface->GetDesc(&back)))
+    return result;
+  const double width = back.Width, height = back.Height;
   const SlidePicture* followed = nullptr;
   double u = 0.0, v = 0.0, lastX = -1.0, lastY = -1.0;
   LARGE_INTEGER start, a, b;
   QueryPerformanceCounter(&start);
-  for (int frame = 0;; ++frame) {
-    const double now = frame / 60.0;
-    if (now >= 10.0) break;
+  // Each frame starts on the next 1/60 s after the last, or at once when it is late.
+  for (double due = 0.0;; due += 1.0 / 60.0) {
     QueryPerformanceCounter(&a);
-    const double wait = now * 1000.0 - Milliseconds(start, a);
-    if (wait > 0) Sleep(static_cast<DWORD>(wait));
+    const double elapsed = Milliseconds(start, a) / 1000.0;
+    if (elapsed >= 10.0) break;
+    if (due > elapsed)
+      Sleep(static_cast<DWORD>((due - elapsed) * 1000.0));
+    else
+      due = elapsed;
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     QueryPerformanceCounter(&a);
@@ -183,21 +191,21 @@ MotionFrames TimeMotion(HWND window, const std::string& product, MotionMode mode
     drawer.SetFrameClock(clock, 1.0 / 60.0);
     drawer.Frame();
     QueryPerformanceCounter(&b);
-    if (frame > 0) result.all.push_back(Milliseconds(a, b));
+    if (due > 0.0) result.all.push_back(Milliseconds(a, b));
     const auto* current = static_cast<const SlidePicture*>(show.GetCurrentImage());
     const auto* next = static_cast<const SlidePicture*>(show.GetNextImage());
     result.textureMegabytes =
         std::max(result.textureMegabytes, TextureMegabytes(current) + TextureMegabytes(next));
     if (current == nullptr || !current->motion.planned) continue;
-    const TextureRect window = MotionWindow(current->motion.path, clock);
+    const TextureRect shown = MotionWindow(current->motion.path, clock);
     if (current != followed) {
       followed = current;
-      u = window.left + 0.3 * (window.right - window.left);
-      v = window.top + 0.3 * (window.bottom - window.top);
+      u = shown.left + 0.3 * (shown.right - shown.left);
+      v = shown.top + 0.3 * (shown.bottom - shown.top);
       lastX = -1.0;
     }
-    const double x = (u - window.left) / (window.right - window.left) * width;
-    const double y = (v - window.top) / (window.bottom - window.top) * height;
+    const double x = (u - shown.left) / (shown.right - shown.left) * width;
+    const double y = (v - shown.top) / (shown.bottom - shown.top) * height;
     if (lastX >= 0.0) result.steps.push_back(std::hypot(x - lastX, y - lastY));
     lastX = x;
     lastY = y;
