@@ -8,9 +8,17 @@ namespace {
 RandomSource g_source = nullptr;
 void* g_sourceContext = nullptr;
 thread_local RandomState* t_state = nullptr;  // the innermost scope's generator
+thread_local unsigned int t_seed = 1;         // as the runtime starts
 }  // namespace
 
-void SeedRandom(unsigned int seed) { PlatformSeedRandom(seed); }
+void SeedRandom(unsigned int seed) {
+  t_seed = seed;
+  PlatformSeedRandom(seed);
+}
+
+unsigned int GetThreadSeed() { return t_seed; }
+
+int DrawFrom(RandomState& state) { return StepRuntimeRand(state.state); }
 
 int QuillRand() {
   if (g_source != nullptr) return g_source(g_sourceContext);

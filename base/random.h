@@ -18,6 +18,14 @@ struct RandomState {
   unsigned int state = 1;
 };
 
+// A draw in 0..kRandomMax from `state` alone, with the runtime's formula: neither a
+// scope nor a scripted source reaches it, so a generator kept this way takes no draws
+// from the slideshow's sequence and gives none to it.
+int DrawFrom(RandomState& state);
+
+// The seed the calling thread's generator was given last (1 before any).
+unsigned int GetThreadSeed();
+
 // While a scope lives, QuillRand on the calling thread draws from `state` (null: the
 // thread's own generator); scopes nest. A scripted source still comes first.
 class CRandomScope {

@@ -38,6 +38,13 @@ bool IsWholeScreen(const ScreenRect& area) {
 }
 }  // namespace
 
+bool SystemShowsAnimations() {
+  BOOL shows = TRUE;
+  // A system that does not know the setting has no such wish.
+  if (!SystemParametersInfoA(SPI_GETCLIENTAREAANIMATION, 0, &shows, 0)) return true;
+  return shows != FALSE;
+}
+
 bool CCompositor::Draw(const SlidePicture* current, const SlidePicture* next, const float* mask) {
   SetTransforms();
   if (!FillGrid(mask)) return false;
@@ -113,9 +120,7 @@ bool CCompositor::NeedsDrawnBars(const SlidePicture* picture) const {
 
 ScreenRect CCompositor::PictureArea(const SlidePicture* picture) const {
   if (picture == nullptr || m_fit != FitMode::Fit) return ScreenRect{};
-  return PictureScreenRect(PlacePicture(picture->width, picture->height,
-                                        m_device.GetBackBufferWidth(),
-                                        m_device.GetBackBufferHeight(), m_fit));
+  return PictureScreenRect(ShownWindow(*picture));
 }
 
 void CCompositor::DrawBlackBars(const SlidePicture* picture) {
@@ -201,17 +206,59 @@ void CCompositor::DrawOnePass(const SlidePicture* current, const SlidePicture* n
   device->SetTexture(1, nullptr);
 }
 
+void CCompositor::MovePictures(SlidePicture* current, SlidePicture* next,
+                               const CSlideshow& slideshow, double now) {
+  m_now = now;
+  if (!m_moving) return;
+  const double keep = slideshow.GetKeepSeconds();
+  const double change = slideshow.GetTransitionSeconds();
+  // Current first: the choices are drawn in the order pictures come on screen.
+  if (current != nullptr) PlanPath(*current, slideshow.GetCycleStart(), keep + change);
+  if (next != nullptr) PlanPath(*next, slideshow.GetCycleStart() + keep, change + keep + change);
+}
+
+void CCompositor::PlanPath(SlidePicture& picture, double spanStart, double spanLength) {
+  PictureMotion& motion = picture.motion;
+  const int width = m_device.GetBackBufferWidth();
+  const int height = m_device.GetBackBufferHeight();
+  if (!motion.planned) {
+    motion.planned = true;
+    motion.choice = m_chooser.Next();
+    motion.path.spanStart = spanStart;
+    motion.path.spanLength = spanLength;
+  } else if (motion.screenWidth == width && motion.screenHeight == height) {
+    return;
+  }
+  motion.screenWidth = width;
+  motion.screenHeight = height;
+  motion.path = PlanMotion(Placement(picture), m_fit, width, height,
+                           picture.hasFocus ? &picture.focus : nullptr, motion.choice,
+                           motion.path.spanStart, motion.path.spanLength);
+}
+
+TextureRect CCompositor::Placement(const SlidePicture& picture) const {
+  return PlacePicture(picture.width, picture.height, m_device.GetBackBufferWidth(),
+                      m_device.GetBackBufferHeight(), m_fit,
+                      picture.hasFocus ? &picture.focus : nullptr);
+}
+
+TextureRect CCompositor::ShownWindow(const SlidePicture& picture) const {
+  // Only the texture transform moves: the grid and its mask stay where the screen is.
+  if (m_moving && picture.motion.planned) return MotionWindow(picture.motion.path, m_now);
+  return Placement(picture);
+}
+
 void CCompositor::BindPicture(DWORD stage, const SlidePicture* picture) {
   IDirect3DDevice8* device = m_device.Get();
   device->SetTexture(stage, picture != nullptr ? picture->texture.Get() : m_defaultTexture);
-  if (picture == nullptr || m_fit == FitMode::Stretch) {
+  const bool moving = m_moving && picture != nullptr && picture->motion.planned;
+  if (picture == nullptr || (m_fit == FitMode::Stretch && !moving)) {
     SetAddressing(device, stage, D3DTADDRESS_CLAMP);
     device->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
     return;
   }
-  const TextureRect rect = PlacePicture(
-      picture->width, picture->height, m_device.GetBackBufferWidth(),
-      m_device.GetBackBufferHeight(), m_fit, picture->hasFocus ? &picture->focus : nullptr);
+  // Only the texture transform moves: the grid and its mask stay where the screen is.
+  const TextureRect rect = ShownWindow(*picture);
   // Fit shows black beyond the picture: the border colour where the device has one,
   // else the bars the two-pass composite draws, with the picture clamped inside its
   // own part of the screen. Only the axis with bars takes the border, so the other

@@ -100,6 +100,12 @@ class CDrawer : public CDrawerBase {
     m_compositor.SetFitMode(mode);
   }
 
+  // Whether pictures pan and zoom while on screen; Init takes the product's choice,
+  // which gives way to the system's wish for less motion. A moving picture is decoded
+  // for its closest view.
+  void SetMotion(MotionMode mode);
+  bool IsMoving() const { return m_compositor.IsMoving(); }
+
   // For tests: the number of texture stages the composite uses (1: two passes).
   int GetTextureStages() const { return m_device.GetTextureStages(); }
   void SetTextureStages(int stages) { m_device.SetTextureStages(stages); }

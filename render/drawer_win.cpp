@@ -26,6 +26,7 @@ CDrawer::~CDrawer() { Shutdown(); }
 
 bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
   SetFitMode(g_product.Fit);
+  SetMotion(g_product.Motion);
   if (!m_device.Create(window, fullScreen, monitor)) return false;
 
   // Neither texture is required: without the font's texture the text is untextured.
@@ -41,6 +42,13 @@ bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
   return true;
 }
 
+void CDrawer::SetMotion(MotionMode mode) {
+  const bool moving = mode == MotionMode::PanZoom && SystemShowsAnimations();
+  // The paths draw from a generator of their own, seeded from the slideshow's.
+  m_compositor.SetMotion(moving, m_hasOwnRandom ? m_ownRandom.state : GetThreadSeed());
+  m_pictures.SetCloseUp(moving ? kMotionMaxZoom : 1.0);
+}
+
 void CDrawer::Frame() {
   if (g_pApp != nullptr) SetFrameClock(g_pApp->GetTime(), g_pApp->GetFrameTime());
   if (!m_device.Get() || m_released) return;
@@ -49,8 +57,9 @@ void CDrawer::Frame() {
   CRandomScope random(OwnRandom());
   const float progress = m_slideshow.Step(m_currentTime);
   const float* mask = m_transition->ComputeMask(progress);
-  const auto* current = static_cast<const SlidePicture*>(m_slideshow.GetCurrentImage());
-  const auto* next = static_cast<const SlidePicture*>(m_slideshow.GetNextImage());
+  auto* current = static_cast<SlidePicture*>(m_slideshow.GetCurrentImage());
+  auto* next = static_cast<SlidePicture*>(m_slideshow.GetNextImage());
+  m_compositor.MovePictures(current, next, m_slideshow, m_currentTime);
   if (!DrawScene(current, next, mask))
     m_device.CheckLost();
   else

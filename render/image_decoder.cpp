@@ -4,6 +4,7 @@
 #include "render/image_decoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <new>
 
@@ -51,6 +52,9 @@ class CLevelOneBuilder : public IRowSink {
   int m_done = 0;     // rows of level 1 computed so far
 };
 
+// A larger screenScale is taken for a mistake and ignored: no view needs more.
+constexpr double kMaxScreenScale = 4.0;
+
 int RoundUpToPowerOfTwo(int value) {
   int power = 1;
   while (power < value) power *= 2;
@@ -79,12 +83,18 @@ int ChooseSide(int imageSide, int asked, int screenSide, const ImageRequest& req
 
 void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& request, int& width,
                      int& height) {
+  int screenWidth = request.screenWidth;
+  int screenHeight = request.screenHeight;
+  if (request.screenScale > 1.0 && request.screenScale <= kMaxScreenScale) {
+    screenWidth = static_cast<int>(std::lround(screenWidth * request.screenScale));
+    screenHeight = static_cast<int>(std::lround(screenHeight * request.screenScale));
+  }
   if (request.fit != FitMode::Stretch && request.width <= 0 && request.height <= 0) {
     // The part on screen at the screen's resolution, the shape kept; never larger
     // than the picture, which would cost memory and add no detail.
     int placedWidth = 0, placedHeight = 0;
-    PlacementDecodeSize(imageWidth, imageHeight, request.screenWidth, request.screenHeight,
-                        request.fit, placedWidth, placedHeight);
+    PlacementDecodeSize(imageWidth, imageHeight, screenWidth, screenHeight, request.fit,
+                        placedWidth, placedHeight);
     if (placedWidth < imageWidth) {
       imageWidth = placedWidth;
       imageHeight = placedHeight;
@@ -95,8 +105,8 @@ void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& reques
     height = ChooseSide(imageHeight, request.height, 0, request);
     return;
   }
-  width = ChooseSide(imageWidth, request.width, request.screenWidth, request);
-  height = ChooseSide(imageHeight, request.height, request.screenHeight, request);
+  width = ChooseSide(imageWidth, request.width, screenWidth, request);
+  height = ChooseSide(imageHeight, request.height, screenHeight, request);
 }
 
 bool ReadImageInfo(const void* data, size_t size, ImageInfo& info) {

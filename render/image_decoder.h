@@ -17,11 +17,11 @@
 #include "render/picture_placement.h"
 
 // The texture wanted. The size is settled in this order: each side 0 takes the
-// image's own, reduced to the screen's side where one is given (under fill and fit
-// scaled as a whole to what the screen shows of it, where that is smaller); powerOfTwo
-// rounds each side up to a power of two; each side is then capped at maxSize (at the
-// largest power of two not above it when powerOfTwo is set). Otherwise sides are
-// scaled independently: the aspect ratio is not kept.
+// image's own, reduced to the screen's side (times screenScale) where one is given
+// (under fill and fit scaled as a whole to what the screen shows of it, where that is
+// smaller); powerOfTwo rounds each side up to a power of two; each side is then capped
+// at maxSize (at the largest power of two not above it when powerOfTwo is set).
+// Otherwise sides are scaled independently: the aspect ratio is not kept.
 struct ImageRequest {
   int width = 0;                   // pixels; 0: the image's own width
   int height = 0;                  // pixels; 0: the image's own height
@@ -32,6 +32,9 @@ struct ImageRequest {
   int mipLevels = 0;               // levels to make: 0 for a full chain down to 1 × 1, 1 for none
   FitMode fit = FitMode::Stretch;  // how the picture will meet the screen
   bool backdrop = false;           // also make DecodedImage::backdrop (bars filled by blur)
+  // The screen's size is taken this many times over: a picture that zooms in is
+  // decoded for its closest view, so that it is never softer than at rest.
+  double screenScale = 1.0;
   // When given, decoding gives up (returning false) soon after it turns true.
   const std::atomic<bool>* stop = nullptr;
 };

@@ -18,6 +18,7 @@
 #include "render/image_decoder.h"
 #include "render/image_source.h"
 #include "render/picture_placement.h"
+#include "render/picture_motion.h"
 #include "render/render_device.h"
 
 // A slideshow picture: its texture and the picture's own size, which the texture's
@@ -29,6 +30,7 @@ struct SlidePicture {
   int height = 0;
   bool hasFocus = false;  // the picture carries a focus record (data/focus_record.h)
   FocusRect focus;        // 0..1 of the picture; meaningful with hasFocus
+  PictureMotion motion;   // its pan and zoom while on screen, when pictures move
 };
 
 class CSlidePictures : public IImageSource {
@@ -40,6 +42,9 @@ class CSlidePictures : public IImageSource {
 
   // How pictures meet the screen's shape: decides their decode size.
   void SetFitMode(FitMode mode) { m_fit = mode; }
+  // Pictures that zoom in by up to `zoom` are decoded that many times the screen's
+  // size, where the photo has the pixels and the device takes the texture.
+  void SetCloseUp(double zoom) { m_closeUp = zoom; }
 
   // A texture made from an archive file, cached by name (letter case ignored). The
   // cache keeps the only reference; null when the file is missing or undecodable.
@@ -93,6 +98,7 @@ class CSlidePictures : public IImageSource {
 
   CRenderDevice& m_device;
   FitMode m_fit = kDefaultFit;
+  double m_closeUp = 1.0;  // the screen's size is multiplied by this for a picture's decode
   // The texture cache: parallel lists, entry i is one texture.
   std::vector<std::string> m_cacheNames;                 // as the caller passed them
   std::vector<CCom<IDirect3DTexture8>> m_cacheTextures;  // the only references

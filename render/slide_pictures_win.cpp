@@ -106,6 +106,7 @@ ImageRequest CSlidePictures::MakeRequest(unsigned mipLevels, int width, int heig
     request.screenWidth = m_device.GetBackBufferWidth();
     request.screenHeight = m_device.GetBackBufferHeight();
     request.fit = m_fit;
+    request.screenScale = m_closeUp;
   }
   const D3DCAPS8& caps = m_device.GetCaps();
   // Power-of-two sides only where the device needs them: stretching a 1920 x 1080

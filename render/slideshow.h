@@ -55,6 +55,8 @@ class CSlideshow {
   int GetOrderPosition() const { return m_orderPosition; }
   double GetCycleStart() const { return m_cycleStart; }
   double GetCycleEnd() const { return m_cycleEnd; }
+  double GetKeepSeconds() const { return m_keepSeconds; }
+  double GetTransitionSeconds() const { return m_transitionSeconds; }
   bool IsNextPending() const { return m_nextPending; }
 
  private:

@@ -1,7 +1,9 @@
 // The renderer's frame times on a real device: over five slideshow cycles with 1080p
 // and with 4K photos, the median frame against the frames that start a cycle and
 // that make the next picture (decoded by the worker meanwhile) a texture; and the
-// frame rate of ordinary frames in the 640 x 480 debug window without sleeping.
+// frame rate of ordinary frames in the 640 x 480 debug window without sleeping. With 4K
+// photos still and moving (pan and zoom), paced at 60 frames a second: the median, 99th
+// percentile and worst frame, how evenly a marked point moves and the texture memory.
 // With --screens: the frame rate of each screen, full screen on the primary alone and
 // with a slideshow on every other monitor taking turns as the frame loop does, and
 // the private bytes with all of them running.
@@ -132,6 +134,91 @@ CycleFrames TimeCycles(HWND window, const std::string& product) {
   return result;
 }
 
+// Megabytes of a picture's texture, every level at 32 bits a pixel.
+double TextureMegabytes(const SlidePicture* picture) {
+  if (picture == nullptr || !picture->texture) return 0.0;
+  double bytes = 0.0;
+  for (DWORD level = 0; level < picture->texture->GetLevelCount(); ++level) {
+    D3DSURFACE_DESC desc{};
+    picture->texture->GetLevelDesc(level, &desc);
+    bytes += 4.0 * desc.Width * desc.Height;
+  }
+  return bytes / 1048576.0;
+}
+
+struct MotionFrames {
+  std::vector<double> all;        // every frame's work but the first, cycle starts included, ms
+  std::vector<double> steps;      // a marked point's moves from frame to frame, pixels
+  double textureMegabytes = 0.0;  // the largest the two pictures on screen took together
+};
+
+// Ten seconds paced at 60 frames a second (keep and transition 1 s: five cycles), the
+// clock following the wall clock. A marked point of each picture, under the screen's
+// (0.3, 0.3) when it first shows, is followed through the picture's path.
+MotionFrames TimeMotion(HWND window, const std::string& product, MotionMode mode) {
+  MotionFrames result;
+  OpenContentArchive(product.c_str());
+  g_settings.KeepTime = 1;
+  g_settings.TransitionTime = 1;
+  CDrawer drawer;
+  if (!drawer.Init(window, false)) return result;
+  drawer.SetMotion(mode);
+  const CSlideshow& show = drawer.GetSlideshow();
+  // A windowed device's present parameters may leave the size to the window.
+  D3DSURFACE_DESC back{};
+  CCom<IDirect3DSurface8> surface;
+  if (FAILED(drawer.GetDevice()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface)) ||
+      FAILED(surface->GetDesc(&back)))
+    return result;
+  const double width = back.Width, height = back.Height;
+  const SlidePicture* followed = nullptr;
+  double u = 0.0, v = 0.0, lastX = -1.0, lastY = -1.0;
+  LARGE_INTEGER start, a, b;
+  QueryPerformanceCounter(&start);
+  // Each frame starts on the next 1/60 s after the last, or at once when it is late.
+  for (double due = 0.0;; due += 1.0 / 60.0) {
+    QueryPerformanceCounter(&a);
+    const double elapsed = Milliseconds(start, a) / 1000.0;
+    if (elapsed >= 10.0) break;
+    if (due > elapsed)
+      Sleep(static_cast<DWORD>((due - elapsed) * 1000.0));
+    else
+      due = elapsed;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    QueryPerformanceCounter(&a);
+    const double clock = Milliseconds(start, a) / 1000.0;
+    drawer.SetFrameClock(clock, 1.0 / 60.0);
+    drawer.Frame();
+    QueryPerformanceCounter(&b);
+    if (due > 0.0) result.all.push_back(Milliseconds(a, b));
+    const auto* current = static_cast<const SlidePicture*>(show.GetCurrentImage());
+    const auto* next = static_cast<const SlidePicture*>(show.GetNextImage());
+    result.textureMegabytes =
+        std::max(result.textureMegabytes, TextureMegabytes(current) + TextureMegabytes(next));
+    if (current == nullptr || !current->motion.planned) continue;
+    const TextureRect shown = MotionWindow(current->motion.path, clock);
+    if (current != followed) {
+      followed = current;
+      u = shown.left + 0.3 * (shown.right - shown.left);
+      v = shown.top + 0.3 * (shown.bottom - shown.top);
+      lastX = -1.0;
+    }
+    const double x = (u - shown.left) / (shown.right - shown.left) * width;
+    const double y = (v - shown.top) / (shown.bottom - shown.top) * height;
+    if (lastX >= 0.0) result.steps.push_back(std::hypot(x - lastX, y - lastY));
+    lastX = x;
+    lastY = y;
+  }
+  drawer.Shutdown();
+  return result;
+}
+
+double Percentile(std::vector<double> values, double share) {
+  std::sort(values.begin(), values.end());
+  return values[std::min(values.size() - 1, static_cast<size_t>(share * values.size()))];
+}
+
 // Frames a second of the renderer's frames, or with clearOnly of a bare Clear and
 // Present on the same device: the platform's own floor.
 double FramesPerSecond(HWND window, const std::string& product, bool clearOnly = false) {
@@ -228,6 +315,24 @@ int main(int argc, char** argv) {
         *std::max_element(frames.cycleStart.begin(), frames.cycleStart.end()),
         Median(frames.upload), *std::max_element(frames.upload.begin(), frames.upload.end()));
     std::printf("%s photos: Shutdown 30 ms into a decode %.1f ms\n", size.name, frames.shutdown);
+  }
+  const std::string uhd = folder + "\\drawer-bench-4K.scr";
+  for (MotionMode mode : {MotionMode::Still, MotionMode::PanZoom}) {
+    const MotionFrames frames = TimeMotion(window.GetHandle(), uhd, mode);
+    if (frames.all.empty()) return 1;
+    double mean = 0.0, spread = 0.0;
+    for (double step : frames.steps) mean += step / frames.steps.size();
+    for (double step : frames.steps) spread += (step - mean) * (step - mean) / frames.steps.size();
+    std::printf(
+        "4K photos, %s, 10 s at 60 frames a second: frame median %.2f ms, 99th percentile "
+        "%.2f ms, worst %.2f ms; textures of the two pictures %.1f MB",
+        mode == MotionMode::PanZoom ? "panzoom" : "still", Median(frames.all),
+        Percentile(frames.all, 0.99), *std::max_element(frames.all.begin(), frames.all.end()),
+        frames.textureMegabytes);
+    if (!frames.steps.empty() && mean > 0.0)
+      std::printf("; a marked point's step %.3f px, spread %.3f (std dev / mean)", mean,
+                  std::sqrt(spread) / mean);
+    std::printf("\n");
   }
   std::printf("frames per second in the 640x480 window, no sleep, clock and counter: %.1f\n",
               FramesPerSecond(window.GetHandle(), first));

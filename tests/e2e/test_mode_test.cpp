@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "base/screen_options.h"
 #include "data/content_layout.h"
+#include "render/picture_motion.h"
 #include "tests/e2e/product_files.h"
 #include "tests/support/music_capture.h"
 #include "ui/saver_wnd.h"
@@ -199,5 +201,167 @@ TEST(TestMode, MusicPlaysATrackAtTheUserVolume) {
     int peak = 0;
     for (size_t i = from; i < to; ++i) peak = std::max(peak, std::abs(int{samples[i]}));
     EXPECT_NEAR(peak / 32768.0, c.level, c.level * 0.08);
+  }
+}
+
+namespace {
+// Marks of the moving-picture test: white squares on black at these fractions of the
+// picture, the centre and a quarter of the way in from each corner.
+constexpr double kMarks[5][2] = {
+    {0.5, 0.5}, {0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}};
+constexpr int kMarkSide = 16;  // pixels of the 640 x 480 picture
+
+std::string MarkedJpeg() {
+  constexpr int kWidth = 640, kHeight = 480;
+  std::vector<uint32_t> pixels(static_cast<size_t>(kWidth) * kHeight, 0xFF000000u);
+  for (const auto& mark : kMarks) {
+    const int left = static_cast<int>(mark[0] * kWidth) - kMarkSide / 2;
+    const int top = static_cast<int>(mark[1] * kHeight) - kMarkSide / 2;
+    for (int y = top; y < top + kMarkSide; ++y)
+      for (int x = left; x < left + kMarkSide; ++x)
+        pixels[static_cast<size_t>(y) * kWidth + x] = 0xFFFFFFFFu;
+  }
+  JpegOptions options;
+  options.quality = 100;
+  options.subsample = false;
+  return ToString(EncodeJpeg(pixels, kWidth, kHeight, options));
+}
+
+struct MarkPoint {
+  double x = -1.0, y = -1.0;  // client pixels; negative when nothing bright was found
+};
+
+// The brightness-weighted centre of the light pixels within `radius` of (x, y).
+MarkPoint FindMark(const ScreenImage& image, double x, double y, int radius) {
+  double sumX = 0, sumY = 0, sum = 0;
+  for (int py = std::max(0, static_cast<int>(y) - radius);
+       py < std::min(image.height, static_cast<int>(y) + radius); ++py)
+    for (int px = std::max(0, static_cast<int>(x) - radius);
+         px < std::min(image.width, static_cast<int>(x) + radius); ++px) {
+      const uint32_t c = image.At(px, py);
+      const int light = ((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)) / 3;
+      if (light < 64) continue;
+      sumX += light * (px + 0.5);
+      sumY += light * (py + 0.5);
+      sum += light;
+    }
+  MarkPoint found;
+  if (sum > 0) {
+    found.x = sumX / sum;
+    found.y = sumY / sum;
+  }
+  return found;
+}
+
+// Sets Windows' "Show animations" for the test prefix and puts it back on at the end.
+class CAnimationSetting {
+ public:
+  explicit CAnimationSetting(bool on) { Set(on); }
+  ~CAnimationSetting() { Set(true); }
+  static bool Set(bool on) {
+    return SystemParametersInfoA(SPI_SETCLIENTAREAANIMATION, 0,
+                                 reinterpret_cast<PVOID>(static_cast<INT_PTR>(on ? 1 : 0)),
+                                 SPIF_UPDATEINIFILE) != FALSE;
+  }
+};
+}  // namespace
+
+// A stretched picture with marks at known places, read back four times over 2.4 s.
+// With panzoom it zooms about the screen's centre, one way (keep 6 s and transition
+// 1 s: the run's first picture grows or shrinks by 1.2 over 7 s); still, and panzoom
+// with the system's animations off, draw every mark where it rests.
+TEST(TestMode, PicturesPanAndZoomUnlessStillOrTheSystemWantsLessMotion) {
+  const struct {
+    const char* motion;
+    bool animations;
+    bool moves;
+  } cases[] = {{"panzoom", true, true}, {"panzoom", false, false}, {"still", true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.motion) + (c.animations ? "" : ", animations off"));
+    CAnimationSetting animations(c.animations);
+    const std::string title = "Test Mode Motion";
+    StoreTimes(title, 6, 1);
+    std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
+    content[0].data =
+        ProductConfig(title, kCompany,
+                      std::string("<") + kFitElement + ">stretch</" + kFitElement + "><" +
+                          kMotionElement + ">" + c.motion + "</" + kMotionElement + ">");
+    content.push_back({ImageFileName(0), MarkedJpeg()});
+    CTestProcess saver;
+    ASSERT_TRUE(saver.Start(MakeProduct("test-mode-motion.scr", content), "/t"));
+    HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+    ASSERT_NE(window, nullptr);
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const RECT area{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+    const double width = client.right, height = client.bottom;
+
+    // Each mark in one capture, searched for around where it rests.
+    const auto readMarks = [&](std::vector<MarkPoint>& marks) {
+      const ScreenImage image = CaptureScreenRect(area);
+      marks.clear();
+      for (const auto& mark : kMarks)
+        marks.push_back(FindMark(image, mark[0] * width, mark[1] * height, 48));
+      return marks[0].x >= 0;
+    };
+    // Captures 0.6 s apart within the first picture's keep time: four, or while it
+    // moves, until it has moved (a busy machine may show its frames late).
+    const auto allFound = [](const std::vector<MarkPoint>& marks) {
+      return std::all_of(marks.begin(), marks.end(), [](const MarkPoint& m) { return m.x >= 0; });
+    };
+    std::vector<std::vector<MarkPoint>> captures(1);
+    ASSERT_TRUE(WaitUntil([&] { return readMarks(captures[0]) && allFound(captures[0]); }, 5000))
+        << "no picture";
+    const DWORD started = GetTickCount();
+    const auto centreMoved = [&](const std::vector<MarkPoint>& marks) {
+      return std::fabs(marks[1].x - captures[0][1].x) > 4.0;
+    };
+    while (captures.size() < 4 ||
+           (c.moves && !centreMoved(captures.back()) && GetTickCount() - started < 4500)) {
+      Sleep(600);
+      captures.emplace_back();
+      readMarks(captures.back());
+    }
+    EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
+
+    // The corner marks' distance from the centre mark, against the picture at rest.
+    const double rest = std::hypot(0.25 * width, 0.25 * height);
+    std::vector<double> scales;
+    for (const std::vector<MarkPoint>& marks : captures) {
+      for (const MarkPoint& mark : marks) ASSERT_GE(mark.x, 0.0) << "a mark is missing";
+      double total = 0;
+      for (size_t i = 1; i < marks.size(); ++i)
+        total += std::hypot(marks[i].x - marks[0].x, marks[i].y - marks[0].y);
+      const double scale = total / (marks.size() - 1) / rest;
+      scales.push_back(scale);
+      // Stretch zooms about the centre: the centre mark stays, and every other mark
+      // lies where the scale puts it on its line from the centre.
+      for (size_t i = 0; i < marks.size(); ++i) {
+        const double x = width / 2 + scale * (kMarks[i][0] - 0.5) * width;
+        const double y = height / 2 + scale * (kMarks[i][1] - 0.5) * height;
+        EXPECT_NEAR(marks[i].x, x, 1.5) << "mark " << i << " at scale " << scale;
+        EXPECT_NEAR(marks[i].y, y, 1.5) << "mark " << i << " at scale " << scale;
+      }
+    }
+    if (!c.moves) {
+      for (double scale : scales) EXPECT_NEAR(scale, 1.0, 0.004) << "moved";
+      continue;
+    }
+    // One way between 1 and 1.2 (the frames' own times are the product's: a busy
+    // machine may show a frame late, so the rate is not read from the captures).
+    const bool growing = scales.back() > scales.front();
+    for (size_t i = 0; i < scales.size(); ++i) {
+      EXPECT_GE(scales[i], 1.0 - 0.004);
+      EXPECT_LE(scales[i], kMotionMaxZoom + 0.004);
+      if (i == 0) continue;
+      const bool oneWay =
+          growing ? scales[i] >= scales[i - 1] - 0.002 : scales[i] <= scales[i - 1] + 0.002;
+      EXPECT_TRUE(oneWay) << "back and forth: " << scales[i - 1] << " then " << scales[i];
+    }
+    // 2.4 s of a 7 s span from 1 to 1.2 change the scale by about 6 %.
+    EXPECT_GT(std::fabs(std::log(scales.back() / scales.front())), 0.02)
+        << scales.front() << " then " << scales.back();
   }
 }

@@ -101,6 +101,7 @@ TEST(ChooseImageSizeTest, RequestRules) {
     bool powerOfTwo;
     int maxSize, expectW, expectH;
     FitMode fit = FitMode::Stretch;
+    double screenScale = 1.0;
   } cases[] = {
       {1920, 1080, 0, 0, false, 16384, 1920, 1080},  // own size
       {4000, 3000, 1024, 1024, false, 16384, 1024, 1024},
@@ -118,6 +119,12 @@ TEST(ChooseImageSizeTest, RequestRules) {
       {3840, 2160, 0, 0, false, 16384, 1365, 768, FitMode::Fill},
       {3840, 2160, 0, 0, false, 16384, 1024, 576, FitMode::Fit},
       {800, 600, 0, 0, false, 16384, 800, 600, FitMode::Fill},
+      // Pictures that zoom: 1.2 times the screen (1229 x 922), where the picture has it.
+      {3840, 2160, 0, 0, false, 16384, 1639, 922, FitMode::Fill, 1.2},
+      {3840, 2160, 0, 0, false, 16384, 1229, 691, FitMode::Fit, 1.2},
+      {3840, 2160, 0, 0, false, 16384, 1229, 922, FitMode::Stretch, 1.2},
+      {1100, 600, 0, 0, false, 16384, 1100, 600, FitMode::Fill, 1.2},
+      {3840, 2160, 0, 0, false, 1024, 1024, 922, FitMode::Fill, 1.2},  // the device's cap
   };
   for (const Case& k : cases) {
     ImageRequest request;
@@ -125,10 +132,11 @@ TEST(ChooseImageSizeTest, RequestRules) {
     request.height = k.askH;
     request.powerOfTwo = k.powerOfTwo;
     request.maxSize = k.maxSize;
-    if (k.fit != FitMode::Stretch) {
+    if (k.fit != FitMode::Stretch || k.screenScale != 1.0) {
       request.screenWidth = 1024;
       request.screenHeight = 768;
       request.fit = k.fit;
+      request.screenScale = k.screenScale;
     }
     int w = 0, h = 0;
     ChooseImageSize(k.imageW, k.imageH, request, w, h);
