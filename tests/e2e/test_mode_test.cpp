@@ -136,10 +136,8 @@ TEST(TestMode, OneWindowWhateverMonitorsSaysAndPicturesPlacedByFit) {
   const std::string title = "Test Mode Fit";
   StoreTimes(title, 1, 1);
   std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
-  content[0].data =
-      ProductConfig(title, kCompany,
-                    std::string("<") + kMonitorsElement + ">all</" + kMonitorsElement + "><" +
-                        kFitElement + ">fit</" + kFitElement + ">");
+  content[0].data = ProductConfig(
+      title, kCompany, ConfigElement(kMonitorsElement, "all") + ConfigElement(kFitElement, "fit"));
   content.push_back({ImageFileName(0), SolidJpeg(kGreen, 256, 128)});
   CTestProcess saver;
   ASSERT_TRUE(saver.Start(MakeProduct("test-mode-fit.scr", content), "/t"));
@@ -282,10 +280,9 @@ TEST(TestMode, PicturesPanAndZoomUnlessStillOrTheSystemWantsLessMotion) {
     const std::string title = "Test Mode Motion";
     StoreTimes(title, 6, 1);
     std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
-    content[0].data =
-        ProductConfig(title, kCompany,
-                      std::string("<") + kFitElement + ">stretch</" + kFitElement + "><" +
-                          kMotionElement + ">" + c.motion + "</" + kMotionElement + ">");
+    content[0].data = ProductConfig(
+        title, kCompany,
+        ConfigElement(kFitElement, "stretch") + ConfigElement(kMotionElement, c.motion));
     content.push_back({ImageFileName(0), MarkedJpeg()});
     CTestProcess saver;
     ASSERT_TRUE(saver.Start(MakeProduct("test-mode-motion.scr", content), "/t"));

@@ -113,11 +113,9 @@ TEST(TwoMonitors, EveryMonitorShowsTheSlideshowInThePicturesShape) {
     const DWORD zero = 0;
     ASSERT_TRUE(WriteRegistryValue(key, "ShowTime", REG_DWORD, &zero, sizeof zero));
     std::vector<ContentEntry> content = SlideshowContent("Every Screen", "QuillSaver E2E", {});
-    content[0].data =
-        ProductConfig("Every Screen", "QuillSaver E2E",
-                      std::string("\t\t<") + kMonitorsElement + ">" +
-                          ToString(MonitorsOption::All) + "</" + kMonitorsElement + ">\r\n\t\t<" +
-                          kFitElement + ">" + ToString(fit) + "</" + kFitElement + ">\r\n");
+    content[0].data = ProductConfig("Every Screen", "QuillSaver E2E",
+                                    ConfigElement(kMonitorsElement, ToString(MonitorsOption::All)) +
+                                        ConfigElement(kFitElement, ToString(fit)));
     for (size_t i = 0; i < kImageColours.size(); ++i)
       content.push_back(
           {ImageFileName(static_cast<int>(i)), SolidJpeg(kImageColours[i], 256, 128)});
@@ -178,10 +176,8 @@ TEST(TwoMonitors, InputEndsTheRunAtOnceWhileEveryScreenDecodesAHugePicture) {
     for (const char* name : {"KeepTime", "TransitionTime"})
       ASSERT_TRUE(WriteRegistryDword(key, name, 1));
     std::vector<ContentEntry> content = SlideshowContent("Huge Pictures", "QuillSaver E2E", {});
-    content[0].data =
-        ProductConfig("Huge Pictures", "QuillSaver E2E",
-                      std::string("\t\t<") + kMonitorsElement + ">" +
-                          ToString(MonitorsOption::All) + "</" + kMonitorsElement + ">\r\n");
+    content[0].data = ProductConfig("Huge Pictures", "QuillSaver E2E",
+                                    ConfigElement(kMonitorsElement, ToString(MonitorsOption::All)));
     for (size_t i = 0; i < kImageColours.size(); ++i)
       content.push_back({ImageFileName(static_cast<int>(i)),
                          huge ? HugeRleTga(kImageColours[i]) : SolidJpeg(kImageColours[i])});

@@ -37,6 +37,11 @@ inline std::string BlockFontDescription() {
   return text + "</charset>\r\n";
 }
 
+// One element inside <Screensaver>, as the options of ProductConfig take it.
+inline std::string ConfigElement(const std::string& name, const std::string& value) {
+  return "\t\t<" + name + ">" + value + "</" + name + ">\r\n";
+}
+
 // options: further elements inside <Screensaver>, such as the screen options.
 inline std::string ProductConfig(const std::string& title, const std::string& company,
                                  const std::string& options = "") {
