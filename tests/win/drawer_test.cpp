@@ -558,17 +558,18 @@ TEST_F(DrawerTest, APictureFromTheWorkerSurvivesAResetAndShutdownDropsOneInProgr
 }
 
 // The primary screen's (image, effect) sequence is the same whether another screen
-// runs beside it or not: the other draws only from its own generator, from its
-// construction on.
+// runs beside it or not, and whether its pictures move or not: the other screen and
+// the pictures' paths draw only from generators of their own.
 TEST_F(DrawerTest, AnotherScreenLeavesThePrimarysSequenceAlone) {
   g_settings.KeepTime = 1;
   g_settings.TransitionTime = 0;
   CSaverWnd otherWindow;
   ASSERT_TRUE(otherWindow.Create(GetModuleHandleA(nullptr), 1));
-  const auto run = [&](bool withOther) {
+  const auto run = [&](bool withOther, MotionMode motion) {
     SeedRandom(4242);
     CDrawer primary;
     EXPECT_TRUE(primary.Init(m_window.GetHandle(), false));
+    primary.SetMotion(motion);
     std::unique_ptr<CDrawer> other;
     if (withOther) {
       other = std::make_unique<CDrawer>(77u);
@@ -592,8 +593,9 @@ TEST_F(DrawerTest, AnotherScreenLeavesThePrimarysSequenceAlone) {
     }
     return cycles;
   };
-  const auto alone = run(false);
+  const auto alone = run(false, MotionMode::Still);
   ASSERT_EQ(alone.size(), 10u);
-  EXPECT_EQ(run(true), alone);
+  EXPECT_EQ(run(true, MotionMode::Still), alone);
+  EXPECT_EQ(run(false, MotionMode::PanZoom), alone);
   otherWindow.Destroy();
 }
