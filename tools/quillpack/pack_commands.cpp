@@ -19,6 +19,7 @@
 #endif
 
 #include "base/screen_options.h"
+#include "data/caption_list.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "data/xml_document.h"
@@ -27,7 +28,9 @@
 #include "tools/quillpack/content_maker.h"
 #include "tools/quillpack/installer_maker.h"
 #include "tools/quillpack/music_tracks.h"
+#include "tools/quillpack/photo_caption.h"
 #include "tools/quillpack/photo_converter.h"
+#include "tools/quillpack/photo_metadata.h"
 #include "tools/quillpack/product_writer.h"
 
 namespace {
@@ -41,7 +44,7 @@ const char kUsage[] =
     "  quillpack new PHOTO... -o CONTENT_DIR --title T --company C [--year Y]\n"
     "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
     "                [--monitors all|primary] [--fit stretch|fill|fit]\n"
-    "                [--music FILE...]\n"
+    "                [--captions title,date,name|none] [--music FILE...]\n"
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
     "  quillpack check CONTENT_DIR\n"
@@ -61,6 +64,10 @@ const char kUsage[] =
     "         the files after it up to the next option as music/0.ogg, music/1.ogg, ...\n"
     "         in that order (at most 64): Ogg Vorbis is checked and kept byte for byte,\n"
     "         WAV (PCM 8, 16 or 24 bit, or float) is encoded at Vorbis quality 5.\n"
+    "         --captions (default title,date) writes images/captions.txt, a line a\n"
+    "         photo: the title from its metadata (camera placeholders skipped), the\n"
+    "         date it was taken, its file name with _ and - as spaces; texts in the\n"
+    "         order given, the date last. UTF-8, editable; none writes no captions.\n"
     "installer  makes a 64-bit Windows installer of PRODUCT.scr with NSIS's makensis\n"
     "         (QUILL_MAKENSIS names another): per user, no administrator rights; it\n"
     "         makes the product the current screensaver and its uninstaller puts the\n"
@@ -75,7 +82,8 @@ const char kUsage[] =
     "         its settings, as the engine names it from config/config.xml.\n"
     "list     lists a product's entries (uncompressed size and name) and its screen\n"
     "         options <Monitors> and <Fit>.\n"
-    "         check and list then describe the music tracks: length, channels, rate.\n"
+    "         check and list then describe the music tracks (length, channels, rate)\n"
+    "         and show the captions.\n"
     "extract  writes every entry of a product into DIR (never outside it).\n"
     "\n"
     "Names are found as the engine finds them: either slash, ASCII letters in any case.\n"
@@ -90,7 +98,8 @@ const char kUsage[] =
     "  1023 or written with leading zeros; empty configuration values; a backslash in\n"
     "  Title or Company; glyphs of the clock or frame-rate counter missing from the\n"
     "  font; names the engine can never look up; a <Monitors> or <Fit> value the\n"
-    "  engine does not know; a music track that does not decode or is over 64 MiB.\n";
+    "  engine does not know; a music track that does not decode or is over 64 MiB;\n"
+    "  a caption line that is not NUMBER | YYYY-MM-DD | TEXT, or names no image.\n";
 
 struct CommandLine {
   std::string command;
@@ -105,7 +114,8 @@ struct CommandLine {
 // Options of "new" that take a value, and those that stand alone.
 bool TakesValue(const std::string& arg) {
   return arg == "--title" || arg == "--company" || arg == "--year" || arg == "--version" ||
-         arg == "--font" || arg == "--max-side" || arg == "--monitors" || arg == "--fit";
+         arg == "--font" || arg == "--max-side" || arg == "--monitors" || arg == "--fit" ||
+         arg == "--captions";
 }
 bool IsFlag(const std::string& arg) { return arg == "-r" || arg == "--force"; }
 
@@ -232,6 +242,20 @@ int Build(const CommandLine& line, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
+// Shows the captions file (read by `read`) as the engine will take it.
+void PrintCaptions(const EntryReader& read, std::ostream& out) {
+  std::string bytes;
+  if (!read(kCaptionsName, &bytes)) return;
+  CCaptionList captions;
+  captions.Parse(bytes.data(), bytes.size());
+  out << "captions: " << captions.GetCaptions().size() << '\n';
+  for (const Caption& caption : captions.GetCaptions()) {
+    const std::string date = FormatIsoDate(caption.date);
+    out << "  " << caption.number << ": " << caption.text
+        << (caption.text.empty() || date.empty() ? "" : kCaptionSeparator) << date << '\n';
+  }
+}
+
 int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
   if (line.operands.size() != 1 || line.hasOutput) {
     err << "quillpack: check needs CONTENT_DIR\n";
@@ -239,12 +263,13 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
   }
   CContentFolder content;
   if (!CheckFolder(std::filesystem::u8path(line.operands[0]), &content, err)) return kExitFailure;
-  PrintMusic(DescribeMusic([&content](const std::string& name, std::string* bytes) {
-               const ContentFile* file = content.Find(name);
-               std::string why;
-               return file != nullptr && ReadWholeFile(file->path, bytes, &why);
-             }),
-             out, err);
+  const auto read = [&content](const std::string& name, std::string* bytes) {
+    const ContentFile* file = content.Find(name);
+    std::string why;
+    return file != nullptr && ReadWholeFile(file->path, bytes, &why);
+  };
+  PrintMusic(DescribeMusic(read), out, err);
+  PrintCaptions(read, out);
   out << line.operands[0] << ": " << content.GetFiles().size() << " files, ready to pack\n";
   return kExitOk;
 }
@@ -313,13 +338,14 @@ int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
     out << entry.uncompressedSize << '\t' << entry.name
         << (entry.encrypted ? "" : "\t(not encrypted)") << '\n';
   ListScreenOptions(archive, out);
-  PrintMusic(DescribeMusic([&archive](const std::string& name, std::string* bytes) {
-               const std::unique_ptr<IFileData> data = archive.Read(name.c_str(), false);
-               if (data == nullptr) return false;
-               bytes->assign(data->GetData(), static_cast<size_t>(data->GetSize()));
-               return true;
-             }),
-             out, err);
+  const auto read = [&archive](const std::string& name, std::string* bytes) {
+    const std::unique_ptr<IFileData> data = archive.Read(name.c_str(), false);
+    if (data == nullptr) return false;
+    bytes->assign(data->GetData(), static_cast<size_t>(data->GetSize()));
+    return true;
+  };
+  PrintMusic(DescribeMusic(read), out, err);
+  PrintCaptions(read, out);
   return kExitOk;
 }
 
@@ -438,6 +464,11 @@ int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
   if (!ParseMonitorsOption(monitors, options.monitors) || !ParseFitMode(fit, options.fit)) {
     err << "quillpack: --monitors takes " << AcceptedMonitorsValues() << "; --fit takes "
         << AcceptedFitValues() << '\n';
+    return kExitUsage;
+  }
+  std::string why;
+  if (!ParseCaptionParts(option("--captions", kDefaultCaptionParts), &options.captionParts, &why)) {
+    err << "quillpack: " << why << '\n';
     return kExitUsage;
   }
   options.recursive = line.options.count("-r") != 0;
