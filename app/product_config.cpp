@@ -15,11 +15,12 @@ bool ReadProductConfig(const char* data, int size, ProductInfo& product) {
   product.Company = GetConfigValue(*document, kConfigSection, "Company", kMissingConfigValue);
   product.SettingsKey = SettingsKeyName(product.Company, product.Title);
   // An unknown or missing value keeps the default: older products behave as before.
-  product.Monitors = kDefaultMonitors;
-  ParseMonitorsOption(GetConfigValue(*document, kConfigSection, kMonitorsElement, ""),
-                      product.Monitors);
-  product.Fit = kDefaultFit;
-  ParseFitMode(GetConfigValue(*document, kConfigSection, kFitElement, ""), product.Fit);
+  static_cast<ScreenOptions&>(product) = ScreenOptions();
+  size_t count = 0;
+  const ScreenOptionInfo* table = ScreenOptionTable(&count);
+  for (size_t i = 0; i < count; ++i)
+    ParseScreenOption(table[i], GetConfigValue(*document, kConfigSection, table[i].element, ""),
+                      product);
   return true;
 }
 

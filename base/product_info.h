@@ -6,14 +6,14 @@
 
 #include "base/screen_options.h"
 
-struct ProductInfo {
+// The screen options are its base, so that the engine reads g_product.Fit and the
+// like directly.
+struct ProductInfo : ScreenOptions {
   std::string Title = "***";
   std::string Version = "***";
   std::string Year = "***";
   std::string Company = "***";
-  std::string SettingsKey;                     // "Software\<Company>\<Title>"; empty until read
-  MonitorsOption Monitors = kDefaultMonitors;  // where the slideshow runs
-  FitMode Fit = kDefaultFit;                   // how a picture meets its screen
+  std::string SettingsKey;  // "Software\<Company>\<Title>"; empty until read
 };
 
 extern ProductInfo g_product;

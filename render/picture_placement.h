@@ -29,3 +29,12 @@ TextureRect PlacePicture(int pictureWidth, int pictureHeight, int screenWidth, i
 // fill and to fit inside it for fit. The picture's size when the screen's is unknown.
 void PlacementDecodeSize(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight,
                          FitMode mode, int& width, int& height);
+
+// A region of a picture to keep in view, in the picture's own 0..1 coordinates
+// (left/top 0, right/bottom 1).
+struct FocusRect {
+  float left = 0.0f;
+  float top = 0.0f;
+  float right = 1.0f;
+  float bottom = 1.0f;
+};

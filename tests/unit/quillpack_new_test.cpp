@@ -267,12 +267,19 @@ TEST(ProductIdentity, Windows1252RulesAndTheEngineReadsTheExactBytes) {
     }
     ASSERT_TRUE(ok) << why;
     EXPECT_EQ(ansi.title, c.ansi);
-    const std::string document = FormatConfigDocument(ansi, MonitorsOption::All, FitMode::Fit);
+    // Every option away from the engine's default, so that each is seen to travel.
+    ScreenOptions screen = NewProductScreenOptions();
+    screen.Fit = FitMode::Fit;
+    const std::string document = FormatConfigDocument(ansi, screen);
     ProductInfo product;
     ASSERT_TRUE(ReadProductConfig(document.data(), static_cast<int>(document.size()), product));
     EXPECT_EQ(product.Title, c.ansi);
     EXPECT_EQ(product.Monitors, MonitorsOption::All);
     EXPECT_EQ(product.Fit, FitMode::Fit);
+    EXPECT_EQ(product.Motion, MotionMode::PanZoom);
+    EXPECT_EQ(product.Pairs, PairsOption::On);
+    EXPECT_EQ(product.Bars, BarsOption::Blur);
+    EXPECT_EQ(product.Captions, CaptionsOption::On);
     EXPECT_EQ(product.SettingsKey, std::string("Software\\Quill Co\\") + c.ansi);
     // Back to UTF-8 it is what was typed, less the blanks around it.
     const std::string typed = c.title;
@@ -602,6 +609,12 @@ TEST(QuillpackNew, CaptionsFromEachKindOfMetadata) {
   EXPECT_NE(names.find("\n6 | | 07" + std::string(kCaptionSeparator) + czech + "\n"),
             std::string::npos);
   EXPECT_FALSE(fs::exists(make("none")));
+  for (const auto& [choice, element] :
+       {std::pair<const char*, const char*>{"none", "off"}, {"name,title", "on"}})
+    EXPECT_NE(ReadWholeFile(root / ("content-" + std::string(choice)) / "config" / "config.xml")
+                  .find(std::string("<") + kCaptionsElement + ">" + element + "<"),
+              std::string::npos)
+        << choice;
   for (const char* refused : {"none,date", "title,title", "place", ""})
     EXPECT_EQ(Quillpack({"new", (root / "photos").u8string(), "-o", (root / "x").u8string(),
                          "--title", "t", "--company", "c", "--captions", refused})

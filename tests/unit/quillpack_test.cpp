@@ -113,11 +113,14 @@ std::vector<CheckCase> CheckCases() {
         "warning: Config/Config.xml: <Company> is empty"}},
       {"unknown screen option values",
        config("<ini><Screensaver><Title>T</Title><Version>1</Version><Year>2026</Year>"
-              "<Company>C</Company><Monitors>both</Monitors><Fit>Fill</Fit></Screensaver></ini>"),
+              "<Company>C</Company><Monitors>both</Monitors><Fit>Fill</Fit><Bars>grey</Bars>"
+              "</Screensaver></ini>"),
        {"warning: Config/Config.xml: <Monitors> has the unknown value \"both\"; accepted values "
         "are primary, all; the engine uses primary",
         "warning: Config/Config.xml: <Fit> has the unknown value \"Fill\"; accepted values are "
-        "stretch, fill, fit; the engine uses stretch"}},
+        "stretch, fill, fit; the engine uses stretch",
+        "warning: Config/Config.xml: <Bars> has the unknown value \"grey\"; accepted values are "
+        "black, blur; the engine uses black"}},
       {"font missing",
        remove("fonts/basic.font"),
        {"error: fonts/basic.font: missing; the engine's renderer does not start without it"}},

@@ -122,23 +122,20 @@ class CChecker {
                 " contains a backslash, which nests the settings' registry key one level "
                 "deeper");
     }
-    CheckOption(*file, *document, kMonitorsElement, ParseMonitorsOption, ToString(kDefaultMonitors),
-                AcceptedMonitorsValues());
-    CheckOption(*file, *document, kFitElement, ParseFitMode, ToString(kDefaultFit),
-                AcceptedFitValues());
+    size_t count = 0;
+    const ScreenOptionInfo* table = ScreenOptionTable(&count);
+    for (size_t i = 0; i < count; ++i) CheckOption(*file, *document, table[i]);
   }
 
   // An optional screen option whose value the engine does not know: it takes the
   // default, which is probably not what the maker wrote it for.
-  template <typename Enum>
-  void CheckOption(const ContentFile& file, IXmlDocument& document, const char* element,
-                   bool (*parse)(const std::string&, Enum&), const char* fallback,
-                   const std::string& accepted) {
-    const char* found = GetConfigValue(document, kConfigSection, element, nullptr);
-    Enum value{};
-    if (found == nullptr || parse(found, value)) return;
-    Warning(file.name + ": <" + element + "> has the unknown value \"" + found +
-            "\"; accepted values are " + accepted + "; the engine uses " + fallback);
+  void CheckOption(const ContentFile& file, IXmlDocument& document, const ScreenOptionInfo& info) {
+    const char* found = GetConfigValue(document, kConfigSection, info.element, nullptr);
+    ScreenOptions options;
+    if (found == nullptr || ParseScreenOption(info, found, options)) return;
+    Warning(file.name + ": <" + info.element + "> has the unknown value \"" + found +
+            "\"; accepted values are " + AcceptedScreenOptionValues(info) + "; the engine uses " +
+            ScreenOptionDefaultName(info));
   }
 
   void CheckFont() {

@@ -178,7 +178,7 @@ bool CContentMaker::WriteFixedFiles(const ProductIdentity& ansi) {
                FormatFontDescription(atlas, m_options.font.filename().u8string())) &&
          Write(kFontTextureName, std::string(tga.begin(), tga.end())) &&
          Write(kDefaultTextureName, textureJpeg) &&
-         Write("config/config.xml", FormatConfigDocument(ansi, m_options.monitors, m_options.fit));
+         Write("config/config.xml", FormatConfigDocument(ansi, m_options.screen));
 }
 
 bool CContentMaker::PutInPlace() {

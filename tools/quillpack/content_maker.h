@@ -15,17 +15,16 @@
 #include "tools/quillpack/product_identity.h"
 
 struct NewContentOptions {
-  std::vector<std::string> photos;                // files and folders, in the maker's order
-  std::filesystem::path output;                   // the content folder to make
-  ProductIdentity identity;                       // UTF-8, as typed
-  std::filesystem::path font;                     // TrueType font of the bitmap font
-  int maxSide = 0;                                // longest side of an image, pixels
-  MonitorsOption monitors = MonitorsOption::All;  // new products: every screen
-  FitMode fit = FitMode::Fill;                    // and pictures in their own shape
-  bool recursive = false;                         // read subfolders too
-  bool force = false;                             // replace an existing output folder
-  bool progress = false;                          // draw a progress bar on `err` (a terminal)
-  std::vector<std::string> music;                 // music files, in playing order
+  std::vector<std::string> photos;                   // files and folders, in the maker's order
+  std::filesystem::path output;                      // the content folder to make
+  ProductIdentity identity;                          // UTF-8, as typed
+  std::filesystem::path font;                        // TrueType font of the bitmap font
+  int maxSide = 0;                                   // longest side of an image, pixels
+  ScreenOptions screen = NewProductScreenOptions();  // written to config/config.xml
+  bool recursive = false;                            // read subfolders too
+  bool force = false;                                // replace an existing output folder
+  bool progress = false;                             // draw a progress bar on `err` (a terminal)
+  std::vector<std::string> music;                    // music files, in playing order
   // What each picture's caption shows, in this order; empty: no captions.
   std::vector<CaptionPart> captionParts = {CaptionPart::Title, CaptionPart::Date};
 };

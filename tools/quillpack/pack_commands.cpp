@@ -44,6 +44,7 @@ const char kUsage[] =
     "  quillpack new PHOTO... -o CONTENT_DIR --title T --company C [--year Y]\n"
     "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
     "                [--monitors all|primary] [--fit stretch|fill|fit]\n"
+    "                [--motion panzoom|still] [--pairs on|off] [--bars blur|black]\n"
     "                [--captions title,date,name|none] [--music FILE...]\n"
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
@@ -60,7 +61,10 @@ const char kUsage[] =
     "         Windows-1252 (Year defaults to this year, Version to 1.0), with the\n"
     "         slideshow on --monitors (default all) and pictures placed by --fit\n"
     "         (default fill: cover the screen, crop to its shape; fit: whole picture\n"
-    "         with black bars; stretch: to the screen's shape). --music takes\n"
+    "         with black bars; stretch: to the screen's shape), moving them by --motion\n"
+    "         (default panzoom: a slow zoom and drift), portraits paired by --pairs\n"
+    "         (default on) and bars filled by --bars (default blur: the picture's own\n"
+    "         colours, blurred and darkened). --music takes\n"
     "         the files after it up to the next option as music/0.ogg, music/1.ogg, ...\n"
     "         in that order (at most 64): Ogg Vorbis is checked and kept byte for byte,\n"
     "         WAV (PCM 8, 16 or 24 bit, or float) is encoded at Vorbis quality 5.\n"
@@ -81,7 +85,7 @@ const char kUsage[] =
     "key      prints the registry key below HKEY_CURRENT_USER where the product keeps\n"
     "         its settings, as the engine names it from config/config.xml.\n"
     "list     lists a product's entries (uncompressed size and name) and its screen\n"
-    "         options <Monitors> and <Fit>.\n"
+    "         options (<Monitors>, <Fit>, <Motion>, <Pairs>, <Bars>, <Captions>).\n"
     "         check and list then describe the music tracks (length, channels, rate)\n"
     "         and show the captions.\n"
     "extract  writes every entry of a product into DIR (never outside it).\n"
@@ -97,9 +101,9 @@ const char kUsage[] =
     "  in the image numbers (images after it are never shown); images numbered past\n"
     "  1023 or written with leading zeros; empty configuration values; a backslash in\n"
     "  Title or Company; glyphs of the clock or frame-rate counter missing from the\n"
-    "  font; names the engine can never look up; a <Monitors> or <Fit> value the\n"
-    "  engine does not know; a music track that does not decode or is over 64 MiB;\n"
-    "  a caption line that is not NUMBER | YYYY-MM-DD | TEXT, or names no image.\n";
+    "  font; names the engine can never look up; a screen option's value the engine\n"
+    "  does not know; a music track that does not decode or is over 64 MiB; a\n"
+    "  caption line that is not NUMBER | YYYY-MM-DD | TEXT, or names no image.\n";
 
 struct CommandLine {
   std::string command;
@@ -113,9 +117,14 @@ struct CommandLine {
 
 // Options of "new" that take a value, and those that stand alone.
 bool TakesValue(const std::string& arg) {
-  return arg == "--title" || arg == "--company" || arg == "--year" || arg == "--version" ||
-         arg == "--font" || arg == "--max-side" || arg == "--monitors" || arg == "--fit" ||
-         arg == "--captions";
+  if (arg == "--title" || arg == "--company" || arg == "--year" || arg == "--version" ||
+      arg == "--font" || arg == "--max-side" || arg == "--captions")
+    return true;
+  size_t count = 0;
+  const ScreenOptionInfo* table = ScreenOptionTable(&count);
+  for (size_t i = 0; i < count; ++i)
+    if (table[i].newFlag != nullptr && arg == table[i].newFlag) return true;
+  return false;
 }
 bool IsFlag(const std::string& arg) { return arg == "-r" || arg == "--force"; }
 
@@ -311,18 +320,20 @@ void ListScreenOptions(CContentArchive& archive, std::ostream& out) {
   std::unique_ptr<IFileData> file = archive.Read(kConfigEntryName, false);
   XmlDocumentPtr document = CreateXmlDocument();
   if (!file || !document || !document->Parse(file->GetData(), file->GetSize())) return;
-  const auto show = [&](const char* element, const char* fallback, auto parse, auto value) {
-    const char* found = GetConfigValue(*document, kConfigSection, element, nullptr);
-    out << element << ": ";
+  size_t count = 0;
+  const ScreenOptionInfo* table = ScreenOptionTable(&count);
+  for (size_t i = 0; i < count; ++i) {
+    const ScreenOptionInfo& info = table[i];
+    const char* found = GetConfigValue(*document, kConfigSection, info.element, nullptr);
+    ScreenOptions options;
+    out << info.element << ": ";
     if (found == nullptr)
-      out << fallback << " (not set)\n";
-    else if (parse(found, value))
-      out << ToString(value) << '\n';
+      out << ScreenOptionDefaultName(info) << " (not set)\n";
+    else if (ParseScreenOption(info, found, options))
+      out << ScreenOptionName(info, options) << '\n';
     else
-      out << fallback << " (unknown value \"" << found << "\")\n";
-  };
-  show(kMonitorsElement, ToString(kDefaultMonitors), ParseMonitorsOption, kDefaultMonitors);
-  show(kFitElement, ToString(kDefaultFit), ParseFitMode, kDefaultFit);
+      out << ScreenOptionDefaultName(info) << " (unknown value \"" << found << "\")\n";
+  }
 }
 
 int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
@@ -459,18 +470,24 @@ int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
   options.maxSide = static_cast<int>(side);
-  const std::string monitors = option("--monitors", ToString(MonitorsOption::All));
-  const std::string fit = option("--fit", ToString(FitMode::Fill));
-  if (!ParseMonitorsOption(monitors, options.monitors) || !ParseFitMode(fit, options.fit)) {
-    err << "quillpack: --monitors takes " << AcceptedMonitorsValues() << "; --fit takes "
-        << AcceptedFitValues() << '\n';
-    return kExitUsage;
+  size_t count = 0;
+  const ScreenOptionInfo* table = ScreenOptionTable(&count);
+  for (size_t i = 0; i < count; ++i) {
+    const ScreenOptionInfo& info = table[i];
+    if (info.newFlag == nullptr) continue;
+    const auto given = line.options.find(info.newFlag);
+    if (given != line.options.end() && !ParseScreenOption(info, given->second, options.screen)) {
+      err << "quillpack: " << info.newFlag << " takes " << AcceptedScreenOptionValues(info)
+          << ", not \"" << given->second << "\"\n";
+      return kExitUsage;
+    }
   }
   std::string why;
   if (!ParseCaptionParts(option("--captions", kDefaultCaptionParts), &options.captionParts, &why)) {
     err << "quillpack: " << why << '\n';
     return kExitUsage;
   }
+  options.screen.Captions = options.captionParts.empty() ? CaptionsOption::Off : CaptionsOption::On;
   options.recursive = line.options.count("-r") != 0;
   options.force = line.options.count("--force") != 0;
   options.music = line.music;

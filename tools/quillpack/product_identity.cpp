@@ -150,31 +150,22 @@ bool ToWindows1252Identity(const ProductIdentity& utf8, ProductIdentity* ansi, s
          ConvertField("Company", true, utf8.company, &ansi->company, why);
 }
 
-std::string FormatConfigDocument(const ProductIdentity& ansi, MonitorsOption monitors,
-                                 FitMode fit) {
+std::string FormatConfigDocument(const ProductIdentity& ansi, const ScreenOptions& screen) {
   // The declaration names the code page so that XML tools read the bytes right; the
   // engine itself skips it.
-  return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
-         "<ini>\r\n"
-         "\t<Screensaver>\r\n"
-         "\t\t<Title>" +
-         ansi.title +
-         "</Title>\r\n"
-         "\t\t<Version>" +
-         ansi.version +
-         "</Version>\r\n"
-         "\t\t<Year>" +
-         ansi.year +
-         "</Year>\r\n"
-         "\t\t<Company>" +
-         ansi.company +
-         "</Company>\r\n"
-         "\t\t<" +
-         kMonitorsElement + ">" + ToString(monitors) + "</" + kMonitorsElement +
-         ">\r\n"
-         "\t\t<" +
-         kFitElement + ">" + ToString(fit) + "</" + kFitElement +
-         ">\r\n"
-         "\t</Screensaver>\r\n"
-         "</ini>\r\n";
+  std::string document =
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
+      "<ini>\r\n"
+      "\t<Screensaver>\r\n";
+  const auto element = [&document](const char* name, const std::string& value) {
+    document += std::string("\t\t<") + name + ">" + value + "</" + name + ">\r\n";
+  };
+  element("Title", ansi.title);
+  element("Version", ansi.version);
+  element("Year", ansi.year);
+  element("Company", ansi.company);
+  size_t count = 0;
+  const ScreenOptionInfo* table = ScreenOptionTable(&count);
+  for (size_t i = 0; i < count; ++i) element(table[i].element, ScreenOptionName(table[i], screen));
+  return document + "\t</Screensaver>\r\n</ini>\r\n";
 }

@@ -23,7 +23,7 @@ struct ProductIdentity {
 bool ToWindows1252Identity(const ProductIdentity& utf8, ProductIdentity* ansi, std::string* why);
 
 // The config/config.xml document for a Windows-1252 identity and the screen options.
-std::string FormatConfigDocument(const ProductIdentity& ansi, MonitorsOption monitors, FitMode fit);
+std::string FormatConfigDocument(const ProductIdentity& ansi, const ScreenOptions& screen);
 
 // One UTF-8 character from text[*at]; advances *at. False for malformed UTF-8,
 // overlong forms and surrogates.
