@@ -50,10 +50,16 @@ void CaptionQuad(CaptionSide side, int width, int height, int screenWidth, int s
   const float left =
       snap(side == CaptionSide::Left ? kCaptionMargin : 1.0f - kCaptionMargin - w, screenWidth);
   const float top = snap(kCaptionBottom - h, screenHeight);
+  // Direct3D 8 samples pixels at their centres: half a pixel up and left puts each
+  // texel on exactly one pixel.
+  const float halfX = 0.5f / static_cast<float>(std::max(screenWidth, 1));
+  const float halfY = 0.5f / static_cast<float>(std::max(screenHeight, 1));
   const uint32_t alpha = static_cast<uint32_t>(std::lround(std::clamp(opacity, 0.0f, 1.0f) * 255));
   const uint32_t colour = alpha << 24 | 0x00FFFFFF;
+  const float x0 = left - halfX;
+  const float y0 = top - halfY;
   const float corners[4][4] = {
-      {left, top, 0, 0}, {left, top + h, 0, 1}, {left + w, top, 1, 0}, {left + w, top + h, 1, 1}};
+      {x0, y0, 0, 0}, {x0, y0 + h, 0, 1}, {x0 + w, y0, 1, 0}, {x0 + w, y0 + h, 1, 1}};
   for (int i = 0; i < 4; ++i)
     out[i] = {corners[i][0], corners[i][1], kTextDepth, colour, corners[i][2], corners[i][3]};
 }

@@ -45,7 +45,7 @@ TEST(CaptionLayout, SideAwayFromTheClockWithFades) {
   }
   ScreenVertex quad[4];
   CaptionQuad(CaptionSide::Right, 200, 20, 1000, 800, 0.5f, quad);
-  EXPECT_FLOAT_EQ(quad[3].x, 0.98f);  // flush with the right margin, then snapped
+  EXPECT_NEAR(quad[3].x, 0.98f, 1.0f / 1000);  // flush with the right margin, then snapped
   EXPECT_FLOAT_EQ(quad[3].y, quad[0].y + 20.0f / 800);
   EXPECT_LE(quad[3].y, kCaptionBottom);
   EXPECT_EQ(quad[0].diffuse, 0x80FFFFFFu);
