@@ -16,6 +16,13 @@ namespace {
 constexpr DWORD kLowLoadSleepMs = 20;
 }  // namespace
 
+void CSaverApp::StopRenderers() {
+  // Every screen's decode is told to end before any renderer is released and joins
+  // its worker: the run's end then waits for the slowest row, not for a sum of them.
+  m_drawer.RequestStop();
+  m_secondaryScreens.RequestStop();
+}
+
 void CSaverApp::RunFrameLoop() {
   MSG message;
   int frames = 0;
@@ -60,6 +67,7 @@ void CSaverApp::RunRenderedMode(bool fullScreen, const std::function<void()>& be
   if (beforeFrames) beforeFrames();
   if (g_settings.Music != 0) m_music.Start(g_settings.MusicVolume);
   RunFrameLoop();
+  StopRenderers();
   m_music.Stop();
   m_drawer.Shutdown();
   m_secondaryScreens.Destroy();
@@ -105,6 +113,7 @@ void CSaverApp::DoSaver() {
       // The report must not appear behind a full-screen device and topmost black
       // windows with the cursor hidden: release and destroy before it is shown. A
       // failure of a procedure meanwhile stays pending behind the one being reported.
+      StopRenderers();
       m_music.Stop();
       m_drawer.Shutdown();
       m_secondaryScreens.Destroy();

@@ -77,6 +77,8 @@ class CSaverApp : public CAppBase {
   // Pumps messages and draws frames until a window procedure clears the
   // keep-running flag.
   void RunFrameLoop();
+  // Tells the decode workers of every screen to stop, joining none.
+  void StopRenderers();
 
   // Mode handlers.
   void DoConfig();

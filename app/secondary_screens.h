@@ -24,6 +24,8 @@ class CSecondaryScreens {
   void Create(HINSTANCE instance);
   // Draws and presents one frame on each screen.
   void Frame();
+  // Tells every screen's decode worker to stop, joining none (see Destroy).
+  void RequestStop();
   // Releases every renderer, then its window; safe to call again.
   void Destroy();
   size_t GetCount() const { return m_screens.size(); }

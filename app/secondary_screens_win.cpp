@@ -41,6 +41,10 @@ void CSecondaryScreens::Frame() {
   for (Screen& screen : m_screens) screen.drawer->Frame();
 }
 
+void CSecondaryScreens::RequestStop() {
+  for (Screen& screen : m_screens) screen.drawer->RequestStop();
+}
+
 void CSecondaryScreens::Destroy() {
   for (Screen& screen : m_screens) {
     screen.drawer->Shutdown();

@@ -43,7 +43,7 @@ void BM_DirectFormula(benchmark::State& state) {
   CTransition transition(kWidth, kHeight);
   transition.SetEffect(effect, kCentreX, kCentreY);
   transition.ComputeMask(0.0f);  // fills the block table for the block effect
-  const auto& table = CTransition::GetBlockThresholds();
+  const auto& table = transition.GetBlockThresholds();
   std::vector<float> mask(kWidth * kHeight);
   size_t frame = 0;
   for (auto _ : state) {

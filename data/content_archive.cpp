@@ -6,6 +6,7 @@
 #include <unzip.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -401,25 +402,33 @@ CContentArchive& ProcessArchive() {
 
 // The library keeps one current entry per archive, so reads from the render thread,
 // the decode worker and the splash thread take turns here.
-std::mutex& ProcessArchiveLock() {
-  static std::mutex lock;
+std::timed_mutex& ProcessArchiveLock() {
+  static std::timed_mutex lock;
   return lock;
 }
+
+// How long a reader with a stop flag waits for the lock between looks at the flag.
+constexpr std::chrono::milliseconds kLockWaitSlice{2};
 
 }  // namespace
 
 bool OpenContentArchive(const char* programPath) {
-  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  std::lock_guard<std::timed_mutex> hold(ProcessArchiveLock());
   return ProcessArchive().Open(programPath);
 }
 
 std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe,
                                            const std::atomic<bool>* stop) {
-  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  std::unique_lock<std::timed_mutex> hold(ProcessArchiveLock(), std::defer_lock);
+  // Another reader may hold the lock through a whole entry (up to the entry size
+  // limit); a reader that is told to stop gives up waiting instead.
+  while (!hold.try_lock_for(kLockWaitSlice)) {
+    if (stop != nullptr && stop->load()) return nullptr;
+  }
   return ProcessArchive().Read(name, probe, stop);
 }
 
 void CloseContentArchive() {
-  std::lock_guard<std::mutex> hold(ProcessArchiveLock());
+  std::lock_guard<std::timed_mutex> hold(ProcessArchiveLock());
   ProcessArchive().Close();
 }

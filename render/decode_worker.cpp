@@ -12,13 +12,20 @@
 
 namespace {
 
-// Reads and decodes one file; the levels stay empty when either step fails.
+// Reads and decodes one file; the levels stay empty when either step fails. Nothing
+// escapes: an exception from the reader or the decoder (memory running out while the
+// archive folds a name or allocates an entry) is one more failed picture, and the
+// thread must live on for the next job.
 void Prepare(const CDecodeWorker::FileReader& reader, const std::string& name,
              const ImageRequest& request, DecodedImage& image) {
-  // The file's bytes live only until the pixels are decoded.
-  std::unique_ptr<IFileData> file = reader(name.c_str(), request.stop);
-  if (!file || file->GetData() == nullptr) return;
-  DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image);
+  try {
+    // The file's bytes live only until the pixels are decoded.
+    std::unique_ptr<IFileData> file = reader(name.c_str(), request.stop);
+    if (!file || file->GetData() == nullptr) return;
+    DecodeImage(file->GetData(), static_cast<size_t>(file->GetSize()), request, image);
+  } catch (...) {
+    image = DecodedImage{};
+  }
 }
 
 }  // namespace
@@ -47,6 +54,8 @@ void CDecodeWorker::Begin(const std::string& name, const ImageRequest& request) 
       // No thread to be had: the picture is prepared here, as it was before there
       // was a worker, rather than never.
       auto image = std::make_unique<DecodedImage>();
+      m_abandon = false;
+      m_request.stop = &m_abandon;
       Prepare(m_reader, m_name, m_request, *image);
       m_result = std::move(image);
       m_state = State::kDone;
@@ -71,13 +80,17 @@ void CDecodeWorker::Cancel() {
   DropLocked();
 }
 
-void CDecodeWorker::Stop() {
+void CDecodeWorker::RequestStop() {
   {
     std::lock_guard<std::mutex> hold(m_lock);
     m_exit = true;
     DropLocked();
   }
   m_wake.notify_one();
+}
+
+void CDecodeWorker::Stop() {
+  RequestStop();
   if (m_thread.joinable()) m_thread.join();
 }
 
@@ -98,11 +111,14 @@ void CDecodeWorker::Run() {
     if (m_exit) return;
     m_state = State::kRunning;
     m_abandon = false;
-    const std::string name = m_name;
+    // The job's name moves out rather than being copied: no allocation here that
+    // could throw past the loop.
+    const std::string name = std::move(m_name);
     ImageRequest request = m_request;
     request.stop = &m_abandon;
     hold.unlock();
 
+    // Without memory for the result the job ends as a failed picture (null).
     std::unique_ptr<DecodedImage> image(new (std::nothrow) DecodedImage);
     if (image) Prepare(m_reader, name, request, *image);
 

@@ -38,8 +38,11 @@ class CDecodeWorker {
   bool Take(DecodedImage& image);
   // Drops the job and any result; the thread waits for the next one.
   void Cancel();
-  // Ends the thread: a read or decode in progress gives up at its next block, row or
-  // scan, and nothing is waited for beyond that. Begin afterwards does nothing.
+  // Tells the thread to end without waiting for it: a read or decode in progress
+  // gives up at its next block, row or scan. Begin afterwards does nothing. Owners of
+  // several workers tell every one before joining any.
+  void RequestStop();
+  // RequestStop, then waits for the thread, which is no longer than that.
   void Stop();
 
  private:

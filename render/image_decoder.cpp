@@ -147,15 +147,15 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
       }
     } else {
       MipLevel decoded;
-      if (!DecodeTga(data, size, decoded)) return false;
+      if (!DecodeTga(data, size, decoded, request.stop)) return false;
       if (decoded.width == width && decoded.height == height) {
         top = std::move(decoded);
-      } else {
-        ScaleImage(decoded, width, height, top);
+      } else if (!ScaleImage(decoded, width, height, top, request.stop)) {
+        return false;
       }
     }
     if (request.stop && request.stop->load()) return false;
-    BuildMipChain(image.levels, request.mipLevels);
+    if (!BuildMipChain(image.levels, request.mipLevels, request.stop)) return false;
     out = std::move(image);
     return true;
   } catch (const std::bad_alloc&) {

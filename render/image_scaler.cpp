@@ -276,9 +276,17 @@ void CImageScaler::AddRows(const uint32_t* rows, int count) {
   }
 }
 
-void ScaleImage(const MipLevel& source, int width, int height, MipLevel& out) {
+bool ScaleImage(const MipLevel& source, int width, int height, MipLevel& out,
+                const std::atomic<bool>* stop) {
   MipLevel result;
   CImageScaler scaler(source.width, source.height, width, height, result);
-  scaler.AddRows(source.pixels.data(), source.height);
+  // Rows in slices of about a million pixels, with a look at the stop flag between.
+  const int slice = std::max(1, (1 << 20) / std::max(1, source.width));
+  for (int row = 0; row < source.height; row += slice) {
+    if (stop != nullptr && stop->load()) return false;
+    scaler.AddRows(source.pixels.data() + static_cast<size_t>(row) * source.width,
+                   std::min(slice, source.height - row));
+  }
   out = std::move(result);
+  return true;
 }

@@ -4,6 +4,7 @@
 // needs have arrived, so a decoder can feed it without keeping its whole output.
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "render/image_types.h"
@@ -32,5 +33,7 @@ class CImageScaler : public IRowSink {
 
 // Scales a whole image at once. Each channel is filtered on its own, alpha included,
 // with 14-bit integer weights. Edge pixels are not repeated: the weights are
-// renormalised over the pixels that exist. May throw std::bad_alloc.
-void ScaleImage(const MipLevel& source, int width, int height, MipLevel& out);
+// renormalised over the pixels that exist. False, with `out` untouched, soon after
+// `stop` (when given) turns true. May throw std::bad_alloc.
+bool ScaleImage(const MipLevel& source, int width, int height, MipLevel& out,
+                const std::atomic<bool>* stop = nullptr);

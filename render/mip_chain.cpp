@@ -83,13 +83,23 @@ void HalveImage(const MipLevel& source, MipLevel& out) {
   out = std::move(half);
 }
 
-void BuildMipChain(std::vector<MipLevel>& levels, int maxLevels) {
+bool BuildMipChain(std::vector<MipLevel>& levels, int maxLevels, const std::atomic<bool>* stop) {
   const int full = FullMipLevelCount(levels.front().width, levels.front().height);
   const int count = maxLevels > 0 ? std::min(maxLevels, full) : full;
   levels.reserve(count);
   while (static_cast<int>(levels.size()) < count) {
+    const MipLevel& above = levels.back();
     MipLevel next;
-    HalveImage(levels.back(), next);
+    next.width = std::max(1, above.width / 2);
+    next.height = std::max(1, above.height / 2);
+    next.pixels.resize(static_cast<size_t>(next.width) * next.height);
+    // Rows in slices of about a million pixels, with a look at the stop flag between.
+    const int slice = std::max(1, (1 << 20) / next.width);
+    for (int row = 0; row < next.height; row += slice) {
+      if (stop != nullptr && stop->load()) return false;
+      HalveRows(above, row, std::min(slice, next.height - row), next);
+    }
     levels.push_back(std::move(next));
   }
+  return true;
 }

@@ -1,6 +1,7 @@
 // Mip chains: each level half the size of the one above, averaged with a 2 × 2 box.
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "render/image_types.h"
@@ -21,5 +22,7 @@ void HalveRows(const MipLevel& source, int firstRow, int rowCount, MipLevel& out
 
 // Appends halved levels to `levels` (which holds at least the top level) until the
 // chain from levels.front() down to 1 × 1 is complete
-// or holds maxLevels levels; 0 means no limit. May throw std::bad_alloc.
-void BuildMipChain(std::vector<MipLevel>& levels, int maxLevels);
+// or holds maxLevels levels; 0 means no limit. False soon after `stop` (when given)
+// turns true, with the levels made so far left in place. May throw std::bad_alloc.
+bool BuildMipChain(std::vector<MipLevel>& levels, int maxLevels,
+                   const std::atomic<bool>* stop = nullptr);

@@ -54,3 +54,13 @@ void PlacementDecodeSize(int pictureWidth, int pictureHeight, int screenWidth, i
   width = std::max(1, static_cast<int>(std::lround(pictureWidth * scale)));
   height = std::max(1, static_cast<int>(std::lround(pictureHeight * scale)));
 }
+
+Matrix4 PlacementMatrix(const TextureRect& rect) {
+  Matrix4 matrix{};
+  matrix.m[0][0] = rect.right - rect.left;
+  matrix.m[1][1] = rect.bottom - rect.top;
+  matrix.m[2][0] = rect.left;
+  matrix.m[2][1] = rect.top;
+  matrix.m[2][2] = matrix.m[3][3] = 1.0f;
+  return matrix;
+}

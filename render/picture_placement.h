@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/screen_options.h"
+#include "render/ortho_matrix.h"
 
 // Texture coordinates at the screen's left, top, right and bottom edges. [0, 1] on
 // both axes is the whole picture; a range wider than that leaves bars outside the
@@ -15,6 +16,11 @@ struct TextureRect {
   float right = 1.0f;
   float bottom = 1.0f;
 };
+
+// Whether the placement leaves bars beside the picture (left and right) or above and
+// below it: only there does fit need black beyond the picture's edge.
+inline bool HasSideBars(const TextureRect& rect) { return rect.left < 0.0f; }
+inline bool HasTopBars(const TextureRect& rect) { return rect.top < 0.0f; }
 
 // The rectangle for a picture of pictureWidth x pictureHeight pixels on a screen of
 // screenWidth x screenHeight. stretch: the whole picture over the whole screen.
@@ -38,3 +44,7 @@ struct FocusRect {
   float right = 1.0f;
   float bottom = 1.0f;
 };
+
+// The texture transform that maps the screen's 0..1 onto the placement rectangle.
+// Two-component coordinates enter as (u, v, 1): the offset sits in the third row.
+Matrix4 PlacementMatrix(const TextureRect& rect);

@@ -3,6 +3,7 @@
 // intermediate copy of a picture (up to 1 GiB at the size limit) is ever needed.
 #include "render/tga_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -14,6 +15,8 @@ constexpr int kTypeTrueColourRle = 10;
 constexpr int kRightToLeft = 0x10;  // descriptor bit: columns stored right to left
 constexpr int kTopToBottom = 0x20;  // descriptor bit: the first stored row is the top
 constexpr int kRleRun = 0x80;       // packet header bit: one pixel repeated
+// Pixels decoded between two looks at the stop flag: well under a millisecond.
+constexpr size_t kPixelsPerStopCheck = size_t{1} << 16;
 
 inline int ReadLe16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 
@@ -83,7 +86,7 @@ bool ReadTgaInfo(const void* data, size_t size, ImageInfo& info) {
   return true;
 }
 
-bool DecodeTga(const void* data, size_t size, MipLevel& out) {
+bool DecodeTga(const void* data, size_t size, MipLevel& out, const std::atomic<bool>* stop) {
   out = MipLevel{};
   TgaHeader header;
   const auto* bytes = static_cast<const uint8_t*>(data);
@@ -118,7 +121,15 @@ bool DecodeTga(const void* data, size_t size, MipLevel& out) {
   };
   const size_t pixelCount = out.pixels.size();
   size_t stored = 0;
+  size_t nextCheck = 0;
   while (stored < pixelCount) {
+    if (stop != nullptr && stored >= nextCheck) {
+      if (stop->load()) {
+        out = MipLevel{};
+        return false;
+      }
+      nextCheck = stored + kPixelsPerStopCheck;
+    }
     size_t count = 1;
     bool run = false;
     if (header.rle) {
@@ -126,7 +137,8 @@ bool DecodeTga(const void* data, size_t size, MipLevel& out) {
       count = static_cast<size_t>(packet & 0x7F) + 1;
       run = (packet & kRleRun) != 0;
     } else {
-      count = pixelCount;
+      // Raw pixels in slices, so that the stop flag is seen between them.
+      count = std::min(pixelCount - stored, kPixelsPerStopCheck);
     }
     // A packet may run past the last pixel; the surplus is ignored.
     for (size_t i = 0; i < count && stored < pixelCount; ++i, ++stored) {

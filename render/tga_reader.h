@@ -3,6 +3,7 @@
 // strictly before the pixels are decoded.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 #include "render/image_types.h"
@@ -14,5 +15,7 @@
 bool ReadTgaInfo(const void* data, size_t size, ImageInfo& info);
 
 // Decodes into `out` as B, G, R, A (alpha 255 for 24-bit images), top row first.
-// False, with `out` left empty, when ReadTgaInfo refuses the data or decoding fails.
-bool DecodeTga(const void* data, size_t size, MipLevel& out);
+// False, with `out` left empty, when ReadTgaInfo refuses the data or decoding fails,
+// and soon after `stop` (when given) turns true.
+bool DecodeTga(const void* data, size_t size, MipLevel& out,
+               const std::atomic<bool>* stop = nullptr);

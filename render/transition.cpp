@@ -61,16 +61,10 @@ constexpr int kMaxEffectDraws = 11;  // after eleven draws a repeat of the last 
 constexpr int kBlockSwaps = 96;
 constexpr float kInverseRandomMax = 1.0f / 32767.0f;
 
-CTransition::BlockTable g_blockThresholds = {};
-// Counts rebuilds of the shared table so that a transition notices when another one
-// rebuilt it under its cached plan.
-unsigned g_blockTableGeneration = 0;
-
 // A draw as an unsigned value, so that a modulo always yields a valid index.
 unsigned Draw() { return static_cast<unsigned>(QuillRand()); }
 
-void RebuildBlockThresholds() {
-  auto& table = g_blockThresholds;
+void RebuildBlockThresholds(CTransition::BlockTable& table) {
   // 48 distinct thresholds from 0 to 1, then shuffled by random swaps.
   for (int i = 0; i < CTransition::kBlockColumns; ++i)
     for (int j = 0; j < CTransition::kBlockRows; ++j)
@@ -83,7 +77,6 @@ void RebuildBlockThresholds() {
     const unsigned j2 = Draw() % CTransition::kBlockRows;
     std::swap(table[i1][j1], table[i2][j2]);
   }
-  ++g_blockTableGeneration;
 }
 
 enum class Ramp { kRising, kFalling, kNone };
@@ -297,8 +290,6 @@ float CTransition::RandomRange(float lo, float hi) {
   return lo + static_cast<float>(QuillRand()) * kInverseRandomMax * (hi - lo);
 }
 
-const CTransition::BlockTable& CTransition::GetBlockThresholds() { return g_blockThresholds; }
-
 void CTransition::ChooseEffect() {
   const int previous = m_effect;
   int candidate = kSelection[Draw() % kSelectionSize];
@@ -337,16 +328,16 @@ const float* CTransition::ComputeMask(float p) {
   if (!(p >= 0.0f)) p = 0.0f;
   if (p > 1.0f) p = 1.0f;
   if (m_effect == kBlockEffect && m_reshuffle != 0) {
-    RebuildBlockThresholds();
+    RebuildBlockThresholds(m_blockThresholds);
     m_reshuffle = 0;
+    InvalidatePlan();
   }
   if (RampOf(m_effect) == Ramp::kNone) {
     const float weight = m_effect == kCrossFadeEffect ? p : 0.0f;
     FillWeights(m_weights.get(), static_cast<size_t>(m_width) * m_height, weight);
     return m_weights.get();
   }
-  if (!m_planValid || (m_effect == kBlockEffect && m_planTableGeneration != g_blockTableGeneration))
-    BuildPlan();
+  if (!m_planValid) BuildPlan();
   ApplyPlan(p);
   return m_weights.get();
 }
@@ -359,7 +350,7 @@ void CTransition::BuildPlan() {
     const double y = GridCoordinate(r, m_height);
     for (unsigned c = 0; c < m_width; ++c) {
       const Shape shape =
-          ShapeAt(m_effect, GridCoordinate(c, m_width), y, m_centreX, m_centreY, g_blockThresholds);
+          ShapeAt(m_effect, GridCoordinate(c, m_width), y, m_centreX, m_centreY, m_blockThresholds);
       m_position[r * width + c] = shape.position;
       m_edge[r * width + c] = shape.edge;
     }
@@ -384,7 +375,6 @@ void CTransition::BuildPlan() {
 
   m_tiles.clear();
   if (!BuildRuns()) BuildTiles();
-  m_planTableGeneration = g_blockTableGeneration;
   m_planValid = true;
 }
 

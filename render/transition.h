@@ -69,8 +69,9 @@ class CTransition {
   // ends reachable. Takes one random draw.
   static float RandomRange(float lo, float hi);
 
-  // The process-wide block table, shared by every transition.
-  static const BlockTable& GetBlockThresholds();
+  // This transition's block table. Each transition (each screen's) has its own, so
+  // one screen's block effect never reshuffles another's in the middle.
+  const BlockTable& GetBlockThresholds() const { return m_blockThresholds; }
 
   // The weight of one grid point straight from the effect's closed formula, without any
   // precomputation. ComputeMask gives exactly the same floats; tests and benchmarks use
@@ -109,12 +110,12 @@ class CTransition {
   std::unique_ptr<float[]> m_weights;
   float m_centreX = 0.5f;
   float m_centreY = 0.5f;
-  int m_reshuffle = 0;  // the block effect rebuilds its table on its next computation
+  int m_reshuffle = 0;                // the block effect rebuilds its table on its next computation
+  BlockTable m_blockThresholds = {};  // reveal thresholds of the block effect
 
   // Per-cycle plan. Position and edge of a point depend on the effect, centre and block
   // table only, so they are computed once per cycle and each frame only applies the ramp.
   bool m_planValid = false;
-  unsigned m_planTableGeneration = 0;  // block table the plan was built from
   std::unique_ptr<double[]> m_position;
   std::unique_ptr<double[]> m_edge;
   std::vector<unsigned> m_distinctRows;                    // rows computed from the plan

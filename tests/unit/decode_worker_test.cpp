@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <new>
 #include <thread>
 
 #include "tests/support/image_files.h"
@@ -93,16 +94,43 @@ TEST(DecodeWorkerTest, StoppingDuringAHugeProgressiveDecodeDropsItAndKeepsNothin
   EXPECT_FALSE(DecodeImage(files.bytes.data(), files.bytes.size(), stopped, out));
   EXPECT_TRUE(out.levels.empty());
 
-  // Stopped while it decodes, the worker has let go of the file, hands back no
-  // picture and takes no further job. (Sanitizer builds check for leaks.)
+  // Stopped while it decodes, the worker gives up within a small part of the whole
+  // decode's time (it hands its flag to the decoder), has let go of the file, hands
+  // back no picture and takes no further job. (Sanitizer builds check for leaks.)
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point decodeStart = Clock::now();
+  ASSERT_TRUE(DecodeImage(files.bytes.data(), files.bytes.size(), ImageRequest{}, out));
+  const auto whole = Clock::now() - decodeStart;
   CDecodeWorker worker(files.Reader());
   worker.Begin("images/0.jpg", ImageRequest{});
   while (files.reads < 1) std::this_thread::yield();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::this_thread::sleep_for(whole / 10);
+  const Clock::time_point stopStart = Clock::now();
   worker.Stop();
+  EXPECT_LT(Clock::now() - stopStart, whole / 3);
   EXPECT_EQ(files.alive, 0);
   EXPECT_FALSE(worker.Take(out));
   worker.Begin("images/1.jpg", ImageRequest{});
   EXPECT_FALSE(worker.Take(out));
   EXPECT_EQ(files.reads, 1);
+}
+
+// An exception escaping the reader or the decoder (memory running out in the archive)
+// is a failed picture: the worker hands back nothing and goes on with the next job.
+TEST(DecodeWorkerTest, AThrowingReadIsAFailedPictureAndTheWorkerGoesOn) {
+  const std::vector<uint8_t> photo = GradientJpeg(64, 48);
+  std::atomic<int> reads{0};
+  CDecodeWorker worker([&](const char*, const std::atomic<bool>*) -> std::unique_ptr<IFileData> {
+    if (reads++ == 0) throw std::bad_alloc();
+    auto file = std::make_unique<CFileData>();
+    file->Assign(photo.data(), static_cast<int>(photo.size()));
+    return file;
+  });
+  for (bool fails : {true, false}) {
+    worker.Begin("images/0.jpg", ImageRequest{});
+    DecodedImage image;
+    while (!worker.Take(image)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(image.levels.empty(), fails);
+  }
+  EXPECT_EQ(reads, 2);
 }

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "render/image_scaler.h"
 #include "render/jpeg_reader.h"
 #include "render/mip_chain.h"
+#include "render/tga_reader.h"
 #include "tests/support/image_files.h"
 
 namespace {
@@ -453,6 +456,40 @@ TEST(ImageScalerTest, RowsMayArriveInAnyGrouping) {
       EXPECT_TRUE(std::equal(streamed.pixels.begin(), streamed.pixels.end(), whole.pixels.begin()))
           << s[0] << "x" << s[1] << " in groups of " << group;
     }
+  }
+}
+
+// Every long step of a TGA's way to a mip chain looks at the stop flag: set, each
+// gives up with nothing in its output; clear, the same call does its work.
+TEST(DecodeImageTest, EveryLongStepStopsOnTheFlag) {
+  const std::vector<uint32_t> pixels(512 * 256, kGreen);
+  const std::vector<uint8_t> tga = EncodeTga(pixels, 512, 256, {24, true});
+  const MipLevel level = Level(512, 256, pixels);
+  const struct {
+    const char* step;
+    std::function<bool(const std::atomic<bool>*)> run;
+  } steps[] = {
+      {"TGA decoding",
+       [&](const std::atomic<bool>* stop) {
+         MipLevel out;
+         return DecodeTga(tga.data(), tga.size(), out, stop) && out.width == 512;
+       }},
+      {"scaling",
+       [&](const std::atomic<bool>* stop) {
+         MipLevel out;
+         return ScaleImage(level, 300, 100, out, stop) && out.width == 300;
+       }},
+      {"the mip chain",
+       [&](const std::atomic<bool>* stop) {
+         std::vector<MipLevel> levels{level};
+         return BuildMipChain(levels, 0, stop) && levels.size() == 10;
+       }},
+  };
+  for (const auto& step : steps) {
+    std::atomic<bool> stop{false};
+    EXPECT_TRUE(step.run(&stop)) << step.step;
+    stop = true;
+    EXPECT_FALSE(step.run(&stop)) << step.step;
   }
 }
 

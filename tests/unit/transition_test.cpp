@@ -31,12 +31,15 @@ const Centre kCentres[] = {
 
 float At(const float* mask, unsigned column, unsigned row) { return mask[row * kWidth + column]; }
 
+// The block table the direct formulas of the block effect read.
+const CTransition::BlockTable* g_blocksTable = nullptr;
+
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
 
 // Compares a computed mask with the closed formula at every point; returns a description
 // of the first difference, or an empty string.
 std::string DiffFromDirect(const CTransition& t, const float* mask, float p) {
-  const auto& table = CTransition::GetBlockThresholds();
+  const auto& table = t.GetBlockThresholds();
   for (unsigned r = 0; r < t.GetHeight(); ++r) {
     for (unsigned c = 0; c < t.GetWidth(); ++c) {
       const float direct =
@@ -115,8 +118,9 @@ TEST_F(TransitionTest, PlanFollowsEveryCycle) {
   }
 }
 
-// The block table is shared: a rebuild by one transition must reach another's plan.
-TEST_F(TransitionTest, PlanFollowsTableRebuiltByAnotherTransition) {
+// Each transition (each screen's) has its own block table: another's rebuild leaves
+// this one's table and mask as they were.
+TEST_F(TransitionTest, AnotherTransitionsRebuildLeavesThisOnesTableAlone) {
   CTransition first(kWidth, kHeight), second(kWidth, kHeight);
   first.SetEffect(kBlockEffect, 0.5f, 0.5f);
   second.SetEffect(kBlockEffect, 0.5f, 0.5f);
@@ -132,7 +136,10 @@ TEST_F(TransitionTest, PlanFollowsTableRebuiltByAnotherTransition) {
   }
   const float* mask = first.ComputeMask(0.5f);
   EXPECT_EQ(DiffFromDirect(first, mask, 0.5f), "");
-  EXPECT_NE(std::vector<float>(mask, mask + kPoints), before);
+  EXPECT_EQ(std::vector<float>(mask, mask + kPoints), before);
+  EXPECT_NE(std::memcmp(&first.GetBlockThresholds(), &second.GetBlockThresholds(),
+                        sizeof(CTransition::BlockTable)),
+            0);
 }
 
 // The constants' precision shows in the last bits: each case writes one effect's
@@ -194,11 +201,12 @@ TEST_F(TransitionTest, FormulaConstantsKeepTheirPrecision) {
        }},
       {18,
        [](double x, double y, double p) {
-         const auto& table = CTransition::GetBlockThresholds();
+         const auto& table = *g_blocksTable;
          return clamp(rising(table[static_cast<int>(8 * x)][static_cast<int>(6 * y)], 0.2f, p));
        }},
   };
   CTransition blocks(kWidth, kHeight);  // fills the block table
+  g_blocksTable = &blocks.GetBlockThresholds();
   blocks.SetEffect(kBlockEffect, 0.5f, 0.5f);
   blocks.ComputeMask(0.0f);
   const float progress[] = {0.013f, 0.21f, 0.5f, 0.77f, 0.93f};
@@ -208,7 +216,7 @@ TEST_F(TransitionTest, FormulaConstantsKeepTheirPrecision) {
         for (float p : progress) {
           const float expected = static_cast<float>(tc.weight(c / 128.0, r / 96.0, p));
           const float direct = CTransition::ComputeWeightDirect(
-              tc.effect, c, r, kWidth, kHeight, p, 0.31f, 0.62f, CTransition::GetBlockThresholds());
+              tc.effect, c, r, kWidth, kHeight, p, 0.31f, 0.62f, blocks.GetBlockThresholds());
           ASSERT_TRUE(SameBits(direct, expected))
               << "effect " << tc.effect << " (" << c << "," << r << ") p " << p << ": " << direct
               << " vs " << expected;
@@ -373,7 +381,7 @@ TEST_F(TransitionTest, BlockTableRebuildTakesFourDrawsPerSwap) {
   t.ComputeMask(0.5f);
   EXPECT_EQ(draws.Count(), 384u);
 
-  const auto& table = CTransition::GetBlockThresholds();
+  const auto& table = t.GetBlockThresholds();
   for (int i = 0; i < CTransition::kBlockColumns; ++i) {
     for (int j = 0; j < CTransition::kBlockRows; ++j) {
       int rank = 8 * j + i;
@@ -405,7 +413,7 @@ TEST_F(TransitionTest, BlocksHaveDistinctThresholdsAndFillTheScreen) {
   for (int cycle = 0; cycle < 5; ++cycle) {
     t.SetEffect(kBlockEffect, 0.5f, 0.5f);
     t.ComputeMask(0.0f);
-    const auto& table = CTransition::GetBlockThresholds();
+    const auto& table = t.GetBlockThresholds();
     std::set<float> thresholds;
     for (const auto& column : table) thresholds.insert(std::begin(column), std::end(column));
     EXPECT_EQ(thresholds.size(), 48u);
