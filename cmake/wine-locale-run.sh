@@ -14,7 +14,7 @@ WINEPREFIX="$(cd "$dir" && pwd)/prefix"
 . "$here/wine-env.sh"
 "$QUILL_WINESERVER" -k 2>/dev/null
 "$QUILL_WINESERVER" -w 2>/dev/null
-LANG=$locale LC_ALL=$locale "$here/wine-run.sh" "$dir" "$@"
+LANG=$locale "$here/wine-run.sh" "$dir" "$@"
 rc=$?
 "$QUILL_WINESERVER" -k 2>/dev/null
 "$QUILL_WINESERVER" -w 2>/dev/null

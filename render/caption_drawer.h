@@ -10,7 +10,7 @@
 #include "data/caption_list.h"
 #include "render/caption_painter.h"
 #include "render/com_ptr.h"
-#include "render/dynamic_vertex_buffer.h"
+#include "render/render_device.h"
 
 // When the caption shows: the cycle's times from the slideshow.
 struct CaptionTiming {
@@ -21,14 +21,21 @@ struct CaptionTiming {
 
 class CCaptionDrawer {
  public:
+  explicit CCaptionDrawer(CRenderDevice& device) : m_device(device) {}
+  CCaptionDrawer(const CCaptionDrawer&) = delete;
+  CCaptionDrawer& operator=(const CCaptionDrawer&) = delete;
+
   // Reads images/captions.txt from the content; without it no picture has a caption.
+  // Until this is called nothing is drawn (the product's <Captions> is off).
   void Load();
-  // Draws image `number`'s caption (none for -1 or an image without one) on a back
-  // buffer of the given size, with the overlay states already set. The texture is
-  // made when the number changes and lives in the managed pool, so a reset keeps it.
-  void Draw(IDirect3DDevice8* device, CDynamicVertexBuffer& vertices, int number,
-            const CaptionTiming& timing, int screenWidth, int screenHeight, bool clockShown,
-            bool fpsShown);
+  // How wide the clock is at most, screen widths (0: not shown); longer captions wrap
+  // so as never to reach it.
+  void SetClockWidth(float width) { m_clockWidth = width; }
+  // Inside an open scene after the composite: image `number`'s caption (none for -1
+  // or an image without one), where the clock and the counter (the settings) are not.
+  // The texture is made when the number changes and lives in the managed pool, so a
+  // reset keeps it.
+  void Draw(int number, const CaptionTiming& timing);
   // Gives the texture back (the renderer's shutdown).
   void Release();
 
@@ -36,8 +43,11 @@ class CCaptionDrawer {
   int GetTexturesMade() const { return m_texturesMade; }
 
  private:
-  bool MakeTexture(IDirect3DDevice8* device, int number, int screenWidth, int screenHeight);
+  bool MakeTexture(int number, int screenWidth, int screenHeight);
 
+  CRenderDevice& m_device;
+  bool m_loaded = false;      // Load ran: the product shows captions
+  float m_clockWidth = 0.0f;  // screen widths
   CCaptionList m_captions;
   CCaptionPainter m_painter;
   CCom<IDirect3DTexture8> m_texture;  // of m_number's caption; null: none

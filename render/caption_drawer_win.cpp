@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/settings.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "render/caption_layout.h"
@@ -19,8 +20,9 @@ UINT PowerOfTwo(int side) {
 }  // namespace
 
 void CCaptionDrawer::Load() {
-  const std::unique_ptr<IFileData> file = ReadArchiveFile(kCaptionsName, true);
+  const std::unique_ptr<IFileData> file = ReadArchiveFile(kCaptionsName, false);
   if (file) m_captions.Parse(file->GetData(), static_cast<size_t>(file->GetSize()));
+  m_loaded = true;
 }
 
 void CCaptionDrawer::Release() {
@@ -28,14 +30,14 @@ void CCaptionDrawer::Release() {
   m_number = -1;
 }
 
-bool CCaptionDrawer::MakeTexture(IDirect3DDevice8* device, int number, int screenWidth,
-                                 int screenHeight) {
+bool CCaptionDrawer::MakeTexture(int number, int screenWidth, int screenHeight) {
   m_texture.Reset();
+  IDirect3DDevice8* device = m_device.Get();
   const Caption* caption = m_captions.Find(number);
   if (caption == nullptr) return false;
   CaptionImage image;
   if (!m_painter.Paint(CCaptionPainter::CaptionText(*caption), CaptionPixelHeight(screenHeight),
-                       static_cast<int>(screenWidth * kCaptionMaxWidth), &image))
+                       CaptionMaxPixels(screenWidth, m_clockWidth), &image))
     return false;
   D3DCAPS8 caps{};
   device->GetDeviceCaps(&caps);
@@ -66,20 +68,26 @@ bool CCaptionDrawer::MakeTexture(IDirect3DDevice8* device, int number, int scree
   return true;
 }
 
-void CCaptionDrawer::Draw(IDirect3DDevice8* device, CDynamicVertexBuffer& vertices, int number,
-                          const CaptionTiming& timing, int screenWidth, int screenHeight,
-                          bool clockShown, bool fpsShown) {
+void CCaptionDrawer::Draw(int number, const CaptionTiming& timing) {
+  IDirect3DDevice8* device = m_device.Get();
+  CDynamicVertexBuffer* vertices = m_device.GetVertexBuffer();
+  if (!m_loaded || device == nullptr || vertices == nullptr) return;
+  const int screenWidth = m_device.GetBackBufferWidth();
+  const int screenHeight = m_device.GetBackBufferHeight();
+  const bool clockShown = g_settings.ShowTime != 0;
+  const bool fpsShown = g_settings.FPS != 0;
   if (number != m_number || screenHeight != m_screenHeight) {
     m_number = number;
     m_screenHeight = screenHeight;
-    MakeTexture(device, number, screenWidth, screenHeight);
+    MakeTexture(number, screenWidth, screenHeight);
   }
   if (!m_texture) return;
   const float opacity =
       CaptionOpacity(timing.now, timing.shownFrom, timing.hideAt, clockShown, fpsShown);
   if (opacity <= 0.0f) return;
   unsigned first = 0;
-  ScreenVertex* quad = vertices.Lock(4, &first);
+  // Appended behind the grid of the same frame, like the overlays' text.
+  ScreenVertex* quad = vertices->Lock(4, &first);
   if (quad == nullptr) return;
   CaptionQuad(CaptionSideAt(timing.now, clockShown, fpsShown), m_width, m_height, screenWidth,
               screenHeight, opacity, quad);
@@ -87,7 +95,12 @@ void CCaptionDrawer::Draw(IDirect3DDevice8* device, CDynamicVertexBuffer& vertic
     quad[i].u *= m_uRight;
     quad[i].v *= m_vBottom;
   }
-  vertices.Unlock();
+  vertices->Unlock();
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
   device->SetTexture(0, m_texture.Get());
   device->DrawPrimitive(D3DPT_TRIANGLESTRIP, first, 2);
 }

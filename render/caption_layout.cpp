@@ -36,6 +36,12 @@ float CaptionOpacity(double time, double shownFrom, double hideAt, bool clockSho
   return opacity;
 }
 
+int CaptionMaxPixels(int screenWidth, float clockWidth) {
+  // The clock keeps its right edge a margin from the side; a margin between the two.
+  const float room = clockWidth > 0.0f ? 1.0f - 3 * kCaptionMargin - clockWidth : 1.0f;
+  return static_cast<int>(screenWidth * std::clamp(room, 0.1f, kCaptionMaxWidth));
+}
+
 int CaptionPixelHeight(int screenHeight) {
   return std::max(kCaptionMinPixels,
                   static_cast<int>(std::lround(screenHeight * kCaptionTextHeight)));

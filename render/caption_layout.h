@@ -30,6 +30,11 @@ CaptionSide CaptionSideAt(double time, bool clockShown, bool fpsShown);
 // and briefly out and in around a change of side as the clock moves.
 float CaptionOpacity(double time, double shownFrom, double hideAt, bool clockShown, bool fpsShown);
 
+// The widest a caption's lines may be, in pixels, on a screen screenWidth pixels wide
+// whose clock (overlay_text.h) is up to clockWidth screen widths wide (0: no clock):
+// beside the clock in the other bottom corner, and never over kCaptionMaxWidth.
+int CaptionMaxPixels(int screenWidth, float clockWidth);
+
 // The letters' pixel height on a back buffer `screenHeight` pixels high.
 int CaptionPixelHeight(int screenHeight);
 

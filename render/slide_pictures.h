@@ -24,6 +24,7 @@ struct SlidePicture {
   CCom<IDirect3DTexture8> texture;
   int width = 0;  // pixels of the picture as packaged
   int height = 0;
+  int number = -1;  // the slideshow image it shows (for its caption); -1: another picture
 };
 
 class CSlidePictures : public IImageSource {

@@ -46,6 +46,8 @@ class CSlideshow {
   int GetOrderPosition() const { return m_orderPosition; }
   double GetCycleStart() const { return m_cycleStart; }
   double GetCycleEnd() const { return m_cycleEnd; }
+  // When the running cycle's transition begins: the current picture stands until then.
+  double GetTransitionStart() const { return m_cycleStart + m_keepSeconds; }
   bool IsNextPending() const { return m_nextPending; }
 
  private:
