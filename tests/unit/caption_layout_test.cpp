@@ -50,6 +50,9 @@ TEST(CaptionLayout, SideAwayFromTheClockWithFades) {
   EXPECT_LE(quad[3].y, kCaptionBottom);
   EXPECT_EQ(quad[0].diffuse, 0x80FFFFFFu);
   EXPECT_EQ(CaptionPixelHeight(768), 17);
+  EXPECT_EQ(CaptionMaxPixels(1000, 0.0f), 600);   // no clock: 60 % of the width
+  EXPECT_EQ(CaptionMaxPixels(1000, 0.7f), 240);   // short of a wide clock
+  EXPECT_EQ(CaptionMaxPixels(1000, 0.95f), 100);  // and never under a tenth
   EXPECT_EQ(JoinCaption("Harbour", "14 July 2023"), "Harbour \xE2\x80\x94 14 July 2023");
 }
 
