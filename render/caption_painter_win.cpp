@@ -4,28 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/wide_text.h"
 #include "render/caption_layout.h"
 
 namespace {
-
-std::wstring Utf16(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(size, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(std::max(size, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                      nullptr, nullptr);
-  return utf8;
-}
 
 constexpr UINT kTextFormat = DT_WORDBREAK | DT_NOPREFIX | DT_LEFT;
 // Room around the letters for the shadow's blur and shift.
@@ -70,7 +52,7 @@ std::wstring CCaptionPainter::FormatDate(const CaptionDate& date) {
 }
 
 std::wstring CCaptionPainter::CaptionText(const Caption& caption) {
-  return Utf16(JoinCaption(caption.text, Utf8(FormatDate(caption.date))));
+  return WideFromUtf8(JoinCaption(caption.text, Utf8FromWide(FormatDate(caption.date))));
 }
 
 bool CCaptionPainter::Paint(const std::wstring& text, int pixelHeight, int maxWidth,
