@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/product_config.h"
+#include "data/caption_list.h"
+#include "data/content_layout.h"
 #include "data/focus_record.h"
 #include "render/image_decoder.h"
 #include "tests/support/image_files.h"
