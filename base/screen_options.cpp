@@ -48,9 +48,9 @@ const ScreenOptionInfo kTable[] = {
                                   nullptr),
     Option<&ScreenOptions::Bars>(kBarsElement, kBarsNames, kDefaultBars, BarsOption::Black,
                                  nullptr),
-    // FIXME: the renderer does not draw captions yet, so new products do not ask for them.
+    // quillpack new's --captions chooses what the captions hold; "none" turns this off.
     Option<&ScreenOptions::Captions>(kCaptionsElement, kOnOffNames, kDefaultCaptions,
-                                     CaptionsOption::Off, nullptr),
+                                     CaptionsOption::On, nullptr),
 };
 
 const ScreenOptionInfo& InfoFor(const char* element) {

@@ -144,6 +144,20 @@ else()
     INTERFACE_INCLUDE_DIRECTORIES "${QUILL_EXIF_INCLUDE_DIR}")
 endif()
 
+# Exiv2: photo metadata for the native quillpack only (the Windows build reads EXIF
+# with libexif).
+if(NOT CMAKE_CROSSCOMPILING)
+  find_path(QUILL_EXIV2_INCLUDE_DIR exiv2/exiv2.hpp)
+  find_library(QUILL_EXIV2_LIBRARY exiv2)
+  if(NOT QUILL_EXIV2_INCLUDE_DIR OR NOT QUILL_EXIV2_LIBRARY)
+    message(FATAL_ERROR "Exiv2 not found (libexiv2-dev)")
+  endif()
+  add_library(quill_exiv2 UNKNOWN IMPORTED)
+  set_target_properties(quill_exiv2 PROPERTIES
+    IMPORTED_LOCATION "${QUILL_EXIV2_LIBRARY}"
+    INTERFACE_INCLUDE_DIRECTORIES "${QUILL_EXIV2_INCLUDE_DIR}")
+endif()
+
 # stb: header-only; the implementation is compiled in our own sources.
 find_path(QUILL_STB_INCLUDE_DIR stb_image.h PATHS /usr/include/stb NO_CMAKE_FIND_ROOT_PATH NO_DEFAULT_PATH)
 if(NOT QUILL_STB_INCLUDE_DIR)

@@ -16,7 +16,7 @@ packages=(
   libbenchmark-dev libz-mingw-w64-dev fonts-dejavu-core libgl1-mesa-dri
   libturbojpeg0-dev libexif-dev nsis osslsigncode openssl libvorbis-dev libasound2 sox vorbis-tools
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  libdlib-dev
+  libdlib-dev libexiv2-dev libimage-exiftool-perl
 )
 
 as_root() {

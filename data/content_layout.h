@@ -32,6 +32,12 @@ constexpr char kConfigSection[] = "Screensaver";
 // Value of an element the document does not have.
 constexpr char kMissingConfigValue[] = "***";
 
+// The slideshow images' captions: UTF-8 text, one line an image, that a maker may
+// edit by hand (data/caption_list.h reads and writes it).
+constexpr char kCaptionsName[] = "images/captions.txt";
+// A caption's text is cut to this many characters (Unicode code points).
+constexpr int kMaxCaptionCharacters = 120;
+
 // The bitmap font: its description (required) and its texture.
 constexpr char kFontDescriptionName[] = "fonts/basic.font";
 constexpr char kFontTextureName[] = "textures/font.tga";

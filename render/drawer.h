@@ -15,6 +15,7 @@
 
 #include "base/random.h"
 #include "base/screen_options.h"
+#include "render/caption_drawer.h"
 #include "render/com_ptr.h"
 #include "render/compositor.h"
 #include "render/overlay_drawer.h"
@@ -139,6 +140,7 @@ class CDrawer : public CDrawerBase {
   CRenderDevice m_device;
   CSlidePictures m_pictures{m_device};
   CCompositor m_compositor{m_device};
+  CCaptionDrawer m_captions{m_device};
   COverlayDrawer m_overlays{m_device};
   double m_currentTime = 0.0;   // application time of the frame being drawn, seconds
   bool m_hasOwnRandom = false;  // m_ownRandom replaces the thread's generator

@@ -34,6 +34,10 @@ bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
   // The default texture stands in for a picture that failed.
   m_compositor.SetDefaultTexture(LoadTexture(kDefaultTextureName, 0, D3DFMT_UNKNOWN));
   if (!m_overlays.LoadFont(kFontDescriptionName)) return false;
+  if (g_product.Captions == CaptionsOption::On) {
+    m_captions.Load();
+    m_captions.SetClockWidth(m_overlays.GetClockWidth());
+  }
   m_device.Get()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
 
   CRandomScope random(OwnRandom());
@@ -76,7 +80,12 @@ bool CDrawer::DrawScene(const SlidePicture* current, const SlidePicture* next, c
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
   // A scene left open would make every later BeginScene fail.
   const bool drawn = m_compositor.Draw(current, next, mask);
-  if (drawn) m_overlays.Draw();
+  if (drawn) {
+    // Under the clock and the counter, which may cross it.
+    m_captions.Draw(current != nullptr ? current->number : -1,
+                    {m_currentTime, m_slideshow.GetCycleStart(), m_slideshow.GetTransitionStart()});
+    m_overlays.Draw();
+  }
   device->EndScene();
   return drawn;
 }
@@ -93,6 +102,7 @@ void CDrawer::Shutdown() {
     for (DWORD stage = 0; stage < 2; ++stage) device->SetTexture(stage, nullptr);
   }
   m_pictures.Release();
+  m_captions.Release();
   m_slideshow.ReleaseImages();
   m_device.Release();
   m_transition.reset();

@@ -30,6 +30,9 @@ class COverlayDrawer {
     m_frameTime = frameTime;
   }
 
+  // The widest the clock gets with the settings, screen widths; 0 when it is off.
+  float GetClockWidth() const;
+
   // Inside an open scene after the composite: the overlays the settings turn on.
   void Draw();
   // Draws text with its top-left corner at (x, y) in screen units, one textured

@@ -21,6 +21,13 @@ void COverlayDrawer::Draw() {
   if (g_settings.ShowTime != 0) DrawClock();
 }
 
+float COverlayDrawer::GetClockWidth() const {
+  if (g_settings.ShowTime == 0) return 0.0f;
+  // Two digits, separator, two digits, and "am" or "pm": "10.00am".
+  const std::string widest = FormatClockText(10, 0, 0.75, g_settings.Clock24h != 0);
+  return m_font.GetTextWidth(widest.c_str(), kClockTextSize);
+}
+
 void COverlayDrawer::DrawFps() {
   const std::string text = UpdateFpsText(m_fps, m_currentTime, m_frameTime);
   SetOverlayStates();

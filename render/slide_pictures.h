@@ -31,6 +31,7 @@ struct SlidePicture {
   bool hasFocus = false;  // the picture carries a focus record (data/focus_record.h)
   FocusRect focus;        // 0..1 of the picture; meaningful with hasFocus
   PictureMotion motion;   // its pan and zoom while on screen, when pictures move
+  int number = -1;  // the slideshow image it shows (for its caption); -1: another picture
 };
 
 class CSlidePictures : public IImageSource {

@@ -171,7 +171,9 @@ bool CSlidePictures::HasImage(int number) {
 }
 
 ImageHandle CSlidePictures::LoadImage(int number) {
-  return LoadPicture(ImageFileName(number).c_str()).release();
+  std::unique_ptr<SlidePicture> picture = LoadPicture(ImageFileName(number).c_str());
+  if (picture) picture->number = number;
+  return picture.release();
 }
 
 void CSlidePictures::ReleaseImage(ImageHandle image) { delete static_cast<SlidePicture*>(image); }
@@ -195,7 +197,10 @@ bool CSlidePictures::TakeImage(ImageHandle* image) {
   // A picture that failed to decode costs its cycle's transition, with no message.
   *image = nullptr;
   if (decoded.levels.empty() || !m_device.Get()) return true;
-  *image = MakePicture(decoded, ImageFileName(m_pendingNumber).c_str()).release();
+  std::unique_ptr<SlidePicture> picture =
+      MakePicture(decoded, ImageFileName(m_pendingNumber).c_str());
+  if (picture) picture->number = m_pendingNumber;
+  *image = picture.release();
   return true;
 }
 

@@ -57,6 +57,8 @@ class CSlideshow {
   double GetCycleEnd() const { return m_cycleEnd; }
   double GetKeepSeconds() const { return m_keepSeconds; }
   double GetTransitionSeconds() const { return m_transitionSeconds; }
+  // When the running cycle's transition begins: the current picture stands until then.
+  double GetTransitionStart() const { return m_cycleStart + m_keepSeconds; }
   bool IsNextPending() const { return m_nextPending; }
 
  private:

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/product_config.h"
+#include "data/caption_list.h"
+#include "data/content_layout.h"
 #include "data/focus_record.h"
 #include "render/image_decoder.h"
 #include "tests/support/image_files.h"
@@ -278,7 +280,7 @@ TEST(ProductIdentity, Windows1252RulesAndTheEngineReadsTheExactBytes) {
     EXPECT_EQ(product.Motion, MotionMode::PanZoom);
     EXPECT_EQ(product.Pairs, PairsOption::Off);
     EXPECT_EQ(product.Bars, BarsOption::Black);
-    EXPECT_EQ(product.Captions, CaptionsOption::Off);
+    EXPECT_EQ(product.Captions, CaptionsOption::On);
     EXPECT_EQ(product.SettingsKey, std::string("Software\\Quill Co\\") + c.ansi);
     // Back to UTF-8 it is what was typed, less the blanks around it.
     const std::string typed = c.title;
@@ -579,3 +581,111 @@ TEST(QuillpackNew, PhotosWithAFaceGetAFocusAroundItAndOthersNone) {
   }
 }
 #endif
+
+// Photos given their metadata by exiftool, each against the caption line expected in
+// images/captions.txt; then the same photos with other --captions choices and a
+// hand-edited file as check reads it.
+TEST(QuillpackNew, CaptionsFromEachKindOfMetadata) {
+  const fs::path root = FixtureFolder("captions");
+  const std::string greek =
+      "\xCE\x9B\xCE\xB9\xCE\xBC\xCE\xAC\xCE\xBD\xCE\xB9 \xCF\x83\xCF\x84\xCE"
+      "\xBF \xCE\xB4\xCE\xB5\xCE\xB9\xCE\xBB\xCE\xB9\xCE\xBD\xCF\x8C";
+  const std::string czech = "Z\xC3\xA1mek K\xC5\x99ivokl\xC3\xA1t";
+  const std::string japanese = "\xE6\xB8\xAF\xE3\x81\xAE\xE5\xA4\x95\xE6\x9A\xAE\xE3\x82\x8C";
+  const std::string longTitle = "Tab\there " + std::string(130, 'x');
+  struct Row {
+    const char* file;
+    std::vector<std::string> exiftool;  // tags to write; none: the photo has no metadata
+    std::string expected;               // the line, "" for no caption
+  };
+  const Row rows[] = {
+      {"01_no-metadata.jpg", {}, ""},
+      {"02.jpg", {"-ImageDescription=OLYMPUS DIGITAL CAMERA", "-Make=OLYMPUS"}, ""},
+      {"03.jpg", {"-ImageDescription=  NIKON D750 ", "-Model=NIKON D750"}, ""},
+      {"04.jpg",
+       {"-XMP-dc:Title=" + greek, "-IPTC:ObjectName=Harbour",
+        "-DateTimeOriginal=2023:07:14 18:02:11"},
+       "3 | 2023-07-14 | " + greek},
+      {"05.jpg", {"-DateTimeOriginal=2023:07:15 08:00:00"}, "4 | 2023-07-15 | "},
+      {"06.jpg",
+       {"-CreateDate=2024:02:29 10:00:00", "-ImageDescription=SONY DSC"},
+       "5 | 2024-02-29 | "},
+      {"07.jpg", {"-XMP-dc:Description=" + czech, "-ImageDescription=Castle"}, "6 | | " + czech},
+      {"08.jpg",
+       {"-IPTC:CodedCharacterSet=UTF8", "-IPTC:Caption-Abstract=" + japanese},
+       "7 | | " + japanese},
+      {"09.jpg",
+       {"-ImageDescription=" + longTitle, "-DateTimeOriginal=0000:00:00 00:00:00"},
+       "8 | | Tabhere " + std::string(112, 'x')},
+  };
+  // One exiftool run writes every photo's tags: an argument file, -execute between.
+  const uint32_t colours[4] = {kRed, kGreen, kBlue, kWhite};
+  std::string arguments;
+  for (const Row& row : rows) {
+    const fs::path photo = root / "photos" / row.file;
+    Put(photo, Jpeg(Quadrants(32, 32, colours), 32, 32));
+    if (row.exiftool.empty()) continue;
+    arguments += "-q\n-overwrite_original\n";
+    for (const std::string& tag : row.exiftool) arguments += tag + '\n';
+    arguments += photo.u8string() + "\n-execute\n";
+  }
+  Put(root / "tags.args", arguments);
+  ASSERT_EQ(std::system(("exiftool -@ '" + (root / "tags.args").u8string() + "'").c_str()), 0);
+  const auto make = [&](const std::string& choice) {
+    const fs::path content = root / ("content-" + choice);
+    std::vector<std::string> args = {
+        "new", (root / "photos").u8string(), "-o", content.u8string(), "--title", "t", "--company",
+        "c"};
+    if (!choice.empty()) args.insert(args.end(), {"--captions", choice});
+    const RunResult run = Quillpack(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return content / kCaptionsName;
+  };
+  CCaptionList list;
+  const std::string written = ReadWholeFile(make(""));
+  list.Parse(written.data(), written.size());
+  EXPECT_EQ(list.GetCaptions().size(), 6u) << written;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const std::string prefix = std::to_string(i) + " |";
+    const size_t at = written.find("\n" + prefix);
+    const std::string line =
+        at == std::string::npos ? "" : written.substr(at + 1, written.find('\n', at + 1) - at - 1);
+    EXPECT_EQ(line, rows[i].expected) << rows[i].file;
+  }
+
+  // The name, in the maker's order before the date, with _ and - as spaces; none
+  // writes no file; an unknown part is refused.
+  const std::string names = ReadWholeFile(make("name,title"));
+  EXPECT_NE(names.find("\n0 | | 01 no metadata\n"), std::string::npos) << names;
+  EXPECT_NE(names.find("\n6 | | 07" + std::string(kCaptionSeparator) + czech + "\n"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(make("none")));
+  for (const auto& [choice, element] :
+       {std::pair<const char*, const char*>{"none", "off"}, {"name,title", "on"}})
+    EXPECT_NE(ReadWholeFile(root / ("content-" + std::string(choice)) / "config" / "config.xml")
+                  .find(std::string("<") + kCaptionsElement + ">" + element + "<"),
+              std::string::npos)
+        << choice;
+  for (const char* refused : {"none,date", "title,title", "place", ""})
+    EXPECT_EQ(Quillpack({"new", (root / "photos").u8string(), "-o", (root / "x").u8string(),
+                         "--title", "t", "--company", "c", "--captions", refused})
+                  .status,
+              2)
+        << refused;
+
+  // A hand edit: check warns about each line it reads otherwise, and shows the rest.
+  const fs::path edited = root / "content-name,title";
+  Put(edited / kCaptionsName,
+      "# mine\n0 | 2023-02-30 | Bad day\n1 | 2023-07-14 | Hello\x07\n"
+      "1 | | again\n99 | | nobody\nno bars\n");
+  const RunResult check = Quillpack({"check", edited.u8string()});
+  EXPECT_EQ(check.status, 0);
+  for (const char* warning :
+       {"line 2: \"2023-02-30\" is not a date", "line 3: control", "line 4: image 1 has a caption",
+        "image 99, which the engine never", "line 6: not NUMBER"})
+    EXPECT_NE(check.err.find(warning), std::string::npos) << warning << '\n' << check.err;
+  EXPECT_NE(check.out.find("captions: 3\n  0: Bad day\n  1: Hello" +
+                           std::string(kCaptionSeparator) + "2023-07-14\n  99: nobody\n"),
+            std::string::npos)
+      << check.out;
+}

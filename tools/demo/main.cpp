@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/caption_list.h"
 #include "data/content_layout.h"
 #include "tools/common/vorbis_writer.h"
 #include "tools/demo/image_files.h"
@@ -24,15 +25,23 @@ constexpr int kMusicRate = 44100;
 struct ImageDesign {
   void (*paint)(CPicture&);
   int width, height;
+  const char* caption;  // UTF-8, in several scripts, as a maker's captions might be
+  CaptionDate taken;
 };
 
 // Varied sizes and shapes on purpose: the renderer stretches every image to the
 // screen, and the largest tests the texture loader's path for big pictures.
 const ImageDesign kImages[] = {
-    {PaintSunset, 1920, 1080},   {PaintAurora, 2560, 1080}, {PaintMosaic, 2048, 1536},
-    {PaintBokeh, 1280, 1024},    {PaintOcean, 3840, 2160},  {PaintDunes, 1024, 768},
-    {PaintForest, 1920, 1200},   {PaintNebula, 1600, 1200}, {PaintSilk, 1366, 768},
-    {PaintRetroSun, 1920, 1080},
+    {PaintSunset, 1920, 1080, "Harbour at dusk", {2023, 7, 14}},
+    {PaintAurora, 2560, 1080, "Revontulet, Lapland", {2024, 2, 29}},
+    {PaintMosaic, 2048, 1536, "\xCE\x9C\xCF\x89\xCF\x83\xCE\xB1\xCF\x8A\xCE\xBA\xCF\x8C", {}},
+    {PaintBokeh, 1280, 1024, "", {2022, 12, 24}},
+    {PaintOcean, 3840, 2160, "\xE6\xB5\xB7\xE3\x81\xAE\xE6\xB3\xA2", {2021, 8, 3}},
+    {PaintDunes, 1024, 768, "P\xC3\xADse\xC4\x8Dn\xC3\xA9 duny", {2020, 5, 1}},
+    {PaintForest, 1920, 1200, "Forest path", {}},
+    {PaintNebula, 1600, 1200, "", {}},
+    {PaintSilk, 1366, 768, "Silk", {2019, 10, 9}},
+    {PaintRetroSun, 1920, 1080, "Retro sun", {2025, 1, 1}},
 };
 
 struct SplashDesign {
@@ -106,16 +115,25 @@ int main(int argc, char** argv) {
                  "usage: quilldemo DIR [--font TITLE.ttf] [--title TEXT]\n"
                  "  Paints images/N.jpg, textures/default.jpg and splash/splashN.bmp into DIR;\n"
                  "  the splash pictures carry TEXT (the product's title) set in TITLE.ttf.\n"
-                 "  Synthesises music/0.ogg.\n");
+                 "  Synthesises music/0.ogg and writes the images' captions.\n");
     return 2;
   }
   const auto started = std::chrono::steady_clock::now();
 
   int number = 0;
+  std::vector<Caption> captions;
   for (const ImageDesign& design : kImages) {
     CPicture picture(design.width, design.height);
     design.paint(picture);
-    if (!SaveJpeg(picture, outDir + "/images/" + std::to_string(number++) + ".jpg")) return 1;
+    if (design.caption[0] != '\0' || design.taken.IsSet())
+      captions.push_back({number, design.taken, design.caption});
+    if (!SaveJpeg(picture, outDir + "/" + ImageFileName(number++))) return 1;
+  }
+  const std::string captionText = CCaptionList::Format(captions);
+  if (!WriteFileBytes(outDir + "/" + kCaptionsName,
+                      std::vector<uint8_t>(captionText.begin(), captionText.end()))) {
+    std::fprintf(stderr, "quilldemo: cannot write %s\n", kCaptionsName);
+    return 1;
   }
 
   CPicture texture(256, 256);

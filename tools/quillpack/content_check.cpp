@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/screen_options.h"
+#include "data/caption_list.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "data/xml_document.h"
@@ -25,7 +26,8 @@ class CChecker {
     CheckConfig();
     CheckFont();
     CheckFixedFiles();
-    CheckImages();
+    const int images = CheckImages();
+    CheckCaptions(images);
     return std::move(m_messages);
   }
 
@@ -178,7 +180,25 @@ class CChecker {
         Warning(std::string(e.name) + ": missing; " + e.consequence);
   }
 
-  void CheckImages() {
+  // Lines of the captions file the engine reads otherwise than written, and
+  // captions of images it never shows.
+  void CheckCaptions(int imageCount) {
+    const ContentFile* file = m_folder.Find(kCaptionsName);
+    std::string bytes;
+    if (file == nullptr || !Read(*file, &bytes)) return;
+    CCaptionList captions;
+    std::vector<CaptionProblem> problems;
+    captions.Parse(bytes.data(), bytes.size(), &problems);
+    for (const CaptionProblem& problem : problems)
+      Warning(file->name + ": line " + std::to_string(problem.line) + ": " + problem.text);
+    for (const Caption& caption : captions.GetCaptions())
+      if (caption.number >= imageCount)
+        Warning(file->name + ": a caption for image " + std::to_string(caption.number) +
+                ", which the engine never shows");
+  }
+
+  // Returns the number of images the engine shows.
+  int CheckImages() {
     // The engine's count: probe images/0.jpg, images/1.jpg, ... up to the first gap.
     int count = 0;
     while (count < kMaxImages && m_folder.Find(ImageFileName(count)) != nullptr) ++count;
@@ -214,6 +234,7 @@ class CChecker {
       Warning(std::to_string(pastLimit) + " image(s) numbered past " +
               std::to_string(kMaxImages - 1) + " are never shown; the engine counts at most " +
               std::to_string(kMaxImages) + " (" + "such as " + firstPastLimit + ")");
+    return count;
   }
 
   // An archive name as the listing shows it, with slashes.

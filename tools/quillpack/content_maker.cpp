@@ -99,6 +99,14 @@ bool CContentMaker::RecordFocus(CFaceFinder& finder, CPhotoConverter& converter,
   return true;
 }
 
+void CContentMaker::AddCaption(int number, const std::filesystem::path& photo,
+                               const std::string& bytes) {
+  if (m_options.captionParts.empty()) return;
+  Caption caption;
+  if (MakeCaption(number, ReadPhotoMetadata(bytes), photo, m_options.captionParts, &caption))
+    m_captions.push_back(std::move(caption));
+}
+
 bool CContentMaker::ConvertPhotos(const std::vector<std::filesystem::path>& photos,
                                   Counts* counts) {
   CPhotoConverter converter(m_options.maxSide);
@@ -127,6 +135,8 @@ bool CContentMaker::ConvertPhotos(const std::vector<std::filesystem::path>& phot
       continue;
     }
     if (!Write(ImageFileName(counts->taken), photo.jpeg)) return false;
+    // From the source file: re-encoding does not keep its metadata.
+    AddCaption(counts->taken, photos[i], bytes);
     ++counts->taken;
     counts->copied += photo.action == PhotoAction::kCopied;
     counts->transcoded += photo.action == PhotoAction::kTranscoded;
@@ -134,7 +144,9 @@ bool CContentMaker::ConvertPhotos(const std::vector<std::filesystem::path>& phot
     counts->rotated += photo.rotated;
   }
   ShowProgress(photos.size(), photos.size());
-  return true;
+  counts->captioned = static_cast<int>(m_captions.size());
+  // Written even with no caption found, for the maker to fill in by hand.
+  return m_options.captionParts.empty() || Write(kCaptionsName, CCaptionList::Format(m_captions));
 }
 
 bool CContentMaker::WriteSplashes(int imageCount) {
@@ -263,6 +275,7 @@ bool CContentMaker::Run() {
         << counts.rotated << " turned upright), " << counts.skipped << " skipped; ";
   if (m_options.faces && CFaceFinder::IsAvailable())
     m_out << counts.focused << " with faces in focus; ";
+  if (!m_options.captionParts.empty()) m_out << counts.captioned << " with captions; ";
   if (!m_options.music.empty())
     m_out << m_options.music.size() << " music track(s) (" << encodedMusic << " encoded); ";
   m_out << "content " << Megabytes(size) << '\n';

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "base/screen_options.h"
+#include "data/caption_list.h"
 #include "tools/quillpack/face_finder.h"
+#include "tools/quillpack/photo_caption.h"
 #include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/product_identity.h"
 
@@ -26,6 +28,8 @@ struct NewContentOptions {
   bool progress = false;                             // draw a progress bar on `err` (a terminal)
   std::vector<std::string> music;                    // music files, in playing order
   bool faces = true;  // record each image's focus around the faces found, where the build can
+  // What each picture's caption shows, in this order; empty: no captions.
+  std::vector<CaptionPart> captionParts = {CaptionPart::Title, CaptionPart::Date};
 };
 
 class CContentMaker {
@@ -46,6 +50,7 @@ class CContentMaker {
     int rotated = 0;
     int skipped = 0;
     int focused = 0;  // images given a focus record
+    int captioned = 0;
   };
 
   bool Error(const std::string& text);
@@ -60,11 +65,14 @@ class CContentMaker {
   bool Write(const std::string& name, const std::string& bytes);
   bool PutInPlace();
   void ShowProgress(size_t done, size_t total);
+  // Adds the caption of image `number`, made from its source photo, to m_captions.
+  void AddCaption(int number, const std::filesystem::path& photo, const std::string& bytes);
 
   const NewContentOptions& m_options;
   std::ostream& m_out;
   std::ostream& m_err;
   std::filesystem::path m_staging;  // the folder being built
+  std::vector<Caption> m_captions;  // of the images taken, in image order
 };
 
 // The TrueType font used when none is given: DejaVu Sans where the build machine

@@ -19,6 +19,7 @@
 #endif
 
 #include "base/screen_options.h"
+#include "data/caption_list.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "data/xml_document.h"
@@ -28,8 +29,10 @@
 #include "tools/quillpack/focus_report.h"
 #include "tools/quillpack/installer_maker.h"
 #include "tools/quillpack/music_tracks.h"
+#include "tools/quillpack/photo_caption.h"
 #include "tools/quillpack/photo_converter.h"
 #include "tools/quillpack/product_signer.h"
+#include "tools/quillpack/photo_metadata.h"
 #include "tools/quillpack/product_writer.h"
 
 namespace {
@@ -57,7 +60,7 @@ const char kUsage[] =
     "                [--version V] [--font FONT.ttf] [--max-side N] [-r] [--force]\n"
     "                [--monitors all|primary] [--fit stretch|fill|fit]\n"
     "                [--motion panzoom|still]\n"
-    "                [--music FILE...] [--no-faces]\n"
+    "                [--captions title,date,name|none] [--music FILE...] [--no-faces]\n"
     "  quillpack installer PRODUCT.scr -o INSTALLER.exe [KEY]\n"
     "  quillpack sign FILE [-o OUT] KEY [--timestamp URL] [--name TEXT] [--url URL]\n"
     "  quillpack build CONTENT_DIR ENGINE.scr -o PRODUCT.scr\n"
@@ -79,6 +82,10 @@ const char kUsage[] =
     "         the files after it up to the next option as music/0.ogg, music/1.ogg, ...\n"
     "         in that order (at most 64): Ogg Vorbis is checked and kept byte for byte,\n"
     "         WAV (PCM 8, 16 or 24 bit, or float) is encoded at Vorbis quality 5.\n"
+    "         --captions (default title,date) writes images/captions.txt, a line a\n"
+    "         photo: the title from its metadata (camera placeholders skipped), the\n"
+    "         date it was taken, its file name with _ and - as spaces; texts in the\n"
+    "         order given, the date last. UTF-8, editable; none writes no captions.\n"
     // clang-format off
     QUILLPACK_FACES_HELP
     // clang-format on
@@ -103,8 +110,8 @@ const char kUsage[] =
     "         its settings, as the engine names it from config/config.xml.\n"
     "list     lists a product's entries (uncompressed size and name) and its screen\n"
     "         options (<Monitors>, <Fit>, <Motion>, <Pairs>, <Bars>, <Captions>).\n"
-    "         check and list then show each image's focus and describe the music\n"
-    "         tracks: length, channels, rate.\n"
+    "         check and list then show each image's focus and caption and describe\n"
+    "         the music tracks: length, channels, rate.\n"
     "extract  writes every entry of a product into DIR (never outside it).\n"
     "\n"
     "Names are found as the engine finds them: either slash, ASCII letters in any case.\n"
@@ -119,7 +126,8 @@ const char kUsage[] =
     "  1023 or written with leading zeros; empty configuration values; a backslash in\n"
     "  Title or Company; glyphs of the clock or frame-rate counter missing from the\n"
     "  font; names the engine can never look up; a screen option's value the engine\n"
-    "  does not know; a music track that does not decode or is over 64 MiB.\n";
+    "  does not know; a music track that does not decode or is over 64 MiB; a\n"
+    "  caption line that is not NUMBER | YYYY-MM-DD | TEXT, or names no image.\n";
 
 struct CommandLine {
   std::string command;
@@ -134,7 +142,7 @@ struct CommandLine {
 // Options of "new" that take a value, and those that stand alone.
 bool TakesValue(const std::string& arg) {
   if (arg == "--title" || arg == "--company" || arg == "--year" || arg == "--version" ||
-      arg == "--font" || arg == "--max-side" || IsSigningOption(arg))
+      arg == "--font" || arg == "--max-side" || arg == "--captions" || IsSigningOption(arg))
     return true;
   size_t count = 0;
   const ScreenOptionInfo* table = ScreenOptionTable(&count);
@@ -277,6 +285,20 @@ int Build(const CommandLine& line, std::ostream& out, std::ostream& err) {
   return kExitOk;
 }
 
+// Shows the captions file (read by `read`) as the engine will take it.
+void PrintCaptions(const EntryReader& read, std::ostream& out) {
+  std::string bytes;
+  if (!read(kCaptionsName, &bytes)) return;
+  CCaptionList captions;
+  captions.Parse(bytes.data(), bytes.size());
+  out << "captions: " << captions.GetCaptions().size() << '\n';
+  for (const Caption& caption : captions.GetCaptions()) {
+    const std::string date = FormatIsoDate(caption.date);
+    out << "  " << caption.number << ": " << caption.text
+        << (caption.text.empty() || date.empty() ? "" : kCaptionSeparator) << date << '\n';
+  }
+}
+
 int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
   if (line.operands.size() != 1 || line.hasOutput) {
     err << "quillpack: check needs CONTENT_DIR\n";
@@ -291,6 +313,7 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err) {
   };
   PrintFocuses(readFile, out);
   PrintMusic(DescribeMusic(readFile), out, err);
+  PrintCaptions(readFile, out);
   out << line.operands[0] << ": " << content.GetFiles().size() << " files, ready to pack\n";
   return kExitOk;
 }
@@ -369,6 +392,7 @@ int List(const CommandLine& line, std::ostream& out, std::ostream& err) {
   };
   PrintFocuses(readEntry, out);
   PrintMusic(DescribeMusic(readEntry), out, err);
+  PrintCaptions(readEntry, out);
   return kExitOk;
 }
 
@@ -494,6 +518,12 @@ int New(const CommandLine& line, std::ostream& out, std::ostream& err) {
       return kExitUsage;
     }
   }
+  std::string why;
+  if (!ParseCaptionParts(option("--captions", kDefaultCaptionParts), &options.captionParts, &why)) {
+    err << "quillpack: " << why << '\n';
+    return kExitUsage;
+  }
+  options.screen.Captions = options.captionParts.empty() ? CaptionsOption::Off : CaptionsOption::On;
   options.recursive = line.options.count("-r") != 0;
   options.force = line.options.count("--force") != 0;
   options.faces = line.options.count("--no-faces") == 0;
