@@ -137,8 +137,10 @@ bool CRenderDevice::CreateResources() {
 }
 
 void CRenderDevice::ReleaseResources() {
-  for (IDeviceResources* owner : m_owners) owner->ReleaseDeviceResources();
+  // Without a device the owners let go of theirs when it went, and an owner may have
+  // gone since (the drawer's shutdown runs again in its destructor).
   if (m_device) {
+    for (IDeviceResources* owner : m_owners) owner->ReleaseDeviceResources();
     // The device holds references to the bound buffers and textures as well.
     m_device->SetStreamSource(0, nullptr, 0);
     m_device->SetIndices(nullptr, 0);

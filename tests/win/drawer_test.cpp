@@ -382,6 +382,11 @@ TEST_F(DrawerTest, ALostFullScreenDeviceIsResetAndDrawsAgain) {
   CFlakyResources flaky;
   flaky.failures = 1;
   m_drawer->AddDeviceResources(&flaky);
+  // The device lets go of flaky before it goes, on every way out of the test.
+  struct ShutdownFirst {
+    CDrawer& drawer;
+    ~ShutdownFirst() { drawer.Shutdown(); }
+  } shutdownFirst{*m_drawer};
   m_drawer->SetFrameClock(0.5, 0.02);
   m_drawer->Frame();
   ASSERT_FALSE(m_drawer->IsDeviceLost());
@@ -417,7 +422,6 @@ TEST_F(DrawerTest, ALostFullScreenDeviceIsResetAndDrawsAgain) {
   DrawWipe(1.0f, "images/2.jpg", "images/1.jpg", &image);
   EXPECT_TRUE(ColourNear(image.At(0.5, 0.5), kGreen)) << std::hex << image.At(0.5, 0.5);
   EXPECT_EQ(image.width, 1024);
-  m_drawer->Shutdown();  // before flaky goes
 }
 
 TEST_F(DrawerTest, APhotoDecodedAtTheScreensSizeLooksLikeItsFullSizeDecode) {
