@@ -34,20 +34,19 @@ ScreenOptionInfo Option(const char* element, const char* const (&names)[N], Enum
           &SetField<Member>};
 }
 
-// New products ask for every screen, pictures in their own shape and motion; older
-// products, which name none of these, keep the engine's defaults.
+// New products ask for every screen, pictures in their own shape, motion, pairs, blurred
+// bars and captions; older products, which name none of these, keep the engine's
+// defaults.
 const ScreenOptionInfo kTable[] = {
     Option<&ScreenOptions::Monitors>(kMonitorsElement, kMonitorsNames, kDefaultMonitors,
                                      MonitorsOption::All, "--monitors"),
     Option<&ScreenOptions::Fit>(kFitElement, kFitNames, kDefaultFit, FitMode::Fill, "--fit"),
     Option<&ScreenOptions::Motion>(kMotionElement, kMotionNames, kDefaultMotion,
                                    MotionMode::PanZoom, "--motion"),
-    // FIXME: the renderer does not draw pairs or blurred bars yet, so new products do not
-    // ask for them and quillpack new offers no option for them.
-    Option<&ScreenOptions::Pairs>(kPairsElement, kOnOffNames, kDefaultPairs, PairsOption::Off,
-                                  nullptr),
-    Option<&ScreenOptions::Bars>(kBarsElement, kBarsNames, kDefaultBars, BarsOption::Black,
-                                 nullptr),
+    Option<&ScreenOptions::Pairs>(kPairsElement, kOnOffNames, kDefaultPairs, PairsOption::On,
+                                  "--pairs"),
+    Option<&ScreenOptions::Bars>(kBarsElement, kBarsNames, kDefaultBars, BarsOption::Blur,
+                                 "--bars"),
     // quillpack new's --captions chooses what the captions hold; "none" turns this off.
     Option<&ScreenOptions::Captions>(kCaptionsElement, kOnOffNames, kDefaultCaptions,
                                      CaptionsOption::On, nullptr),

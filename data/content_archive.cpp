@@ -322,7 +322,7 @@ long CContentArchive::FindEntry(const char* name) const {
 }
 
 std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe,
-                                                 const std::atomic<bool>* stop) {
+                                                 const std::atomic<bool>* stop, size_t limit) {
   if (m_state == nullptr || name == nullptr) return nullptr;
   if (m_lookup == Lookup::DirectoryWalk) {
     char copy[kArchiveNameBufferSize];
@@ -340,7 +340,7 @@ std::unique_ptr<IFileData> CContentArchive::Read(const char* name, bool probe,
         UNZ_OK)
       return nullptr;
   }
-  return ReadCurrent(probe, stop);
+  return ReadCurrent(probe, stop, limit);
 }
 
 std::unique_ptr<IFileData> CContentArchive::ReadEntry(size_t index, const std::atomic<bool>* stop) {
@@ -349,7 +349,8 @@ std::unique_ptr<IFileData> CContentArchive::ReadEntry(size_t index, const std::a
   return ReadCurrent(false, stop);
 }
 
-std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe, const std::atomic<bool>* stop) {
+std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe, const std::atomic<bool>* stop,
+                                                        size_t limit) {
   // A probe neither decrypts nor inflates anything.
   if (probe) return std::make_unique<CFileData>();
   unzFile handle = m_state->handle;
@@ -368,7 +369,8 @@ std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe, const std::a
     unzCloseCurrentFile(handle);
     return nullptr;
   }
-  const int size = static_cast<int>(info.uncompressed_size);
+  const bool partial = limit > 0 && limit < info.uncompressed_size;
+  const int size = static_cast<int>(partial ? limit : info.uncompressed_size);
   auto data = std::make_unique<CFileData>();
   if (!data->Allocate(size)) {
     unzCloseCurrentFile(handle);
@@ -389,8 +391,9 @@ std::unique_ptr<IFileData> CContentArchive::ReadCurrent(bool probe, const std::a
     }
     done += count;
   }
-  // The CRC of what was inflated is compared here.
-  if (unzCloseCurrentFile(handle) != UNZ_OK) return nullptr;
+  // The CRC of what was inflated is compared here (the library compares none for a
+  // part of the entry).
+  if (unzCloseCurrentFile(handle) != UNZ_OK && !partial) return nullptr;
   return data;
 }
 
@@ -419,14 +422,14 @@ bool OpenContentArchive(const char* programPath) {
 }
 
 std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe,
-                                           const std::atomic<bool>* stop) {
+                                           const std::atomic<bool>* stop, size_t limit) {
   std::unique_lock<std::timed_mutex> hold(ProcessArchiveLock(), std::defer_lock);
   // Another reader may hold the lock through a whole entry (up to the entry size
   // limit); a reader that is told to stop gives up waiting instead.
   while (!hold.try_lock_for(kLockWaitSlice)) {
     if (stop != nullptr && stop->load()) return nullptr;
   }
-  return ProcessArchive().Read(name, probe, stop);
+  return ProcessArchive().Read(name, probe, stop, limit);
 }
 
 void CloseContentArchive() {

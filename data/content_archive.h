@@ -78,9 +78,10 @@ class CContentArchive {
   // Reads the entry `name` whole, decrypted and inflated. Backslashes count as
   // slashes and ASCII letters match either case. With probe set, only checks that
   // the entry exists and returns an empty block. Null on any failure, and when `stop`
-  // (checked between blocks of kArchiveReadBlock bytes) turns true.
+  // (checked between blocks of kArchiveReadBlock bytes) turns true. A limit above 0
+  // reads only the entry's first `limit` bytes (a header), unchecked by its CRC.
   std::unique_ptr<IFileData> Read(const char* name, bool probe,
-                                  const std::atomic<bool>* stop = nullptr);
+                                  const std::atomic<bool>* stop = nullptr, size_t limit = 0);
 
   // Index in GetEntries() of the entry Read finds for `name`; -1 when there is none.
   long FindEntry(const char* name) const;
@@ -93,7 +94,8 @@ class CContentArchive {
  private:
   struct State;
 
-  std::unique_ptr<IFileData> ReadCurrent(bool probe, const std::atomic<bool>* stop);
+  std::unique_ptr<IFileData> ReadCurrent(bool probe, const std::atomic<bool>* stop,
+                                         size_t limit = 0);
 
   std::unique_ptr<State> m_state;  // null while closed
   Lookup m_lookup = Lookup::Index;
@@ -107,7 +109,8 @@ bool OpenContentArchive(const char* programPath);
 // Reads one entry of the process-wide archive (see CContentArchive::Read); null when
 // the archive is not open.
 std::unique_ptr<IFileData> ReadArchiveFile(const char* name, bool probe,
-                                           const std::atomic<bool>* stop = nullptr);
+                                           const std::atomic<bool>* stop = nullptr,
+                                           size_t limit = 0);
 // Closes the process-wide archive; the next OpenContentArchive starts afresh. The
 // program itself keeps its archive open until it exits; tests and tools that open
 // several files in one process use this.

@@ -1,7 +1,8 @@
 // The slideshow's composition: the grid mesh that carries the transition's mask, the
 // two pictures blended over it in one pass or two, and each picture's placement bound
-// to its texture stage, with fit's black bars drawn from the placement of each frame,
-// moved along its pan and zoom path where pictures move.
+// to its texture stage, with fit's bars (black, or the picture's blurred backdrop)
+// drawn from the placement of each frame, moved along its pan and zoom path where
+// pictures move.
 #pragma once
 
 #include <windows.h>
@@ -61,13 +62,15 @@ class CCompositor {
   void DrawGridIn(const ScreenRect& area);
   void DrawTwoPass(const SlidePicture* current, const SlidePicture* next);
   void DrawOnePass(const SlidePicture* current, const SlidePicture* next);
-  // Where fit must show black beyond picture and the device has no border colour to
-  // do it: then only the picture's own part of the screen is drawn.
+  // Where fit leaves bars beside picture that the border colour cannot draw: its
+  // backdrop's, or black on a device without a border colour. Then only the picture's
+  // own part of the screen is drawn with it.
   bool NeedsDrawnBars(const SlidePicture* picture) const;
   ScreenRect PictureArea(const SlidePicture* picture) const;
-  // Blends black over the bars beside picture by the grid's alpha, as the picture's
-  // border colour would have been blended.
-  void DrawBlackBars(const SlidePicture* picture);
+  // Draws the bars beside picture (not null) with the grid's alpha: its backdrop,
+  // placed to cover the screen and moved along with the picture, or black, as the
+  // picture's border colour would have been blended.
+  void DrawBars(const SlidePicture* picture);
   // Binds picture to stage with its placement: a texture transform and, for fit,
   // black outside it where the device has a border colour. EndPlacement puts the
   // stage back to untransformed wrapping.

@@ -114,7 +114,8 @@ void CCompositor::DrawGridIn(const ScreenRect& area) {
 }
 
 bool CCompositor::NeedsDrawnBars(const SlidePicture* picture) const {
-  return picture != nullptr && m_fit == FitMode::Fit && !m_device.HasBorderAddressing() &&
+  return picture != nullptr && m_fit == FitMode::Fit &&
+         (picture->backdrop || !m_device.HasBorderAddressing()) &&
          !IsWholeScreen(PictureArea(picture));
 }
 
@@ -123,12 +124,26 @@ ScreenRect CCompositor::PictureArea(const SlidePicture* picture) const {
   return PictureScreenRect(ShownWindow(*picture));
 }
 
-void CCompositor::DrawBlackBars(const SlidePicture* picture) {
+void CCompositor::DrawBars(const SlidePicture* picture) {
   const ScreenRect area = PictureArea(picture);
   IDirect3DDevice8* device = m_device.Get();
-  device->SetRenderState(D3DRS_TEXTUREFACTOR, kBorderColour);
-  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+  if (picture->backdrop) {
+    // The backdrop covers the screen as fill would place it, and moves with its picture.
+    const TextureRect cover =
+        PlacePicture(picture->width, picture->height, m_device.GetBackBufferWidth(),
+                     m_device.GetBackBufferHeight(), FitMode::Fill);
+    const TextureRect shown = FollowPicture(cover, Placement(*picture), ShownWindow(*picture));
+    device->SetTexture(0, picture->backdrop.Get());
+    SetAddressing(device, 0, D3DTADDRESS_CLAMP);
+    const D3DMATRIX matrix = ToD3D(PlacementMatrix(shown));
+    device->SetTransform(D3DTS_TEXTURE0, &matrix);
+    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    CRenderDevice::SetModulateStage0(device);
+  } else {
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, kBorderColour);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
+  }
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   // The screen outside the picture's rectangle, as up to four bands.
@@ -143,8 +158,9 @@ void CCompositor::DrawBlackBars(const SlidePicture* picture) {
 }
 
 // Two passes: the current image opaque, then the next one blended by the vertex alpha.
-// Where fit must draw its bars, each picture covers only its own part of the screen:
-// the current one's bars keep the cleared black, the next one's blend black in.
+// Where fit must draw its bars, each picture covers only its own part of the screen,
+// and its bars are drawn as it is: the current one's opaque (black ones keep the
+// cleared black), the next one's blended in.
 void CCompositor::DrawTwoPass(const SlidePicture* current, const SlidePicture* next) {
   IDirect3DDevice8* device = m_device.Get();
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -157,12 +173,14 @@ void CCompositor::DrawTwoPass(const SlidePicture* current, const SlidePicture* n
 
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   BindPicture(0, current);
-  DrawGridIn(NeedsDrawnBars(current) ? PictureArea(current) : ScreenRect{});
+  const bool currentBars = NeedsDrawnBars(current);
+  DrawGridIn(currentBars ? PictureArea(current) : ScreenRect{});
+  if (currentBars && current->backdrop) DrawBars(current);
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   BindPicture(0, next);
   if (NeedsDrawnBars(next)) {
     DrawGridIn(PictureArea(next));
-    DrawBlackBars(next);
+    DrawBars(next);
   } else {
     DrawGrid();
   }

@@ -1,6 +1,8 @@
 // A thread that prepares the slideshow's next picture while the current one shows:
 // archive read, decryption and inflation, decoding, scaling and the mip chain, into
-// system memory. It touches no device; the render thread makes the texture.
+// system memory. It touches no device; the render thread makes the texture. While it
+// has no picture to prepare it reads the pictures' headers for their shapes, which
+// the slideshow's pairing asks for without a frame waiting.
 #pragma once
 
 #include <atomic>
@@ -10,16 +12,23 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "data/file_data.h"
 #include "render/image_decoder.h"
+#include "render/picture_placement.h"
+
+// The bytes read of a picture for its shape: its header, past a camera's metadata.
+// A header beyond them is read with the whole file.
+constexpr size_t kShapeReadBytes = size_t{256} << 10;
 
 class CDecodeWorker {
  public:
-  // Reads a file by name (the content archive in the program); null when it cannot
-  // or when `stop` turns true while it reads.
-  using FileReader =
-      std::function<std::unique_ptr<IFileData>(const char* name, const std::atomic<bool>* stop)>;
+  // Reads a file by name (the content archive in the program), only its first `limit`
+  // bytes when limit is above 0; null when it cannot or when `stop` turns true while it
+  // reads.
+  using FileReader = std::function<std::unique_ptr<IFileData>(
+      const char* name, const std::atomic<bool>* stop, size_t limit)>;
 
   // The thread starts with the first job. Without a reader the process-wide content
   // archive is read.
@@ -42,6 +51,12 @@ class CDecodeWorker {
   bool Take(DecodedImage& image);
   // Drops the job and any result; the thread waits for the next one.
   void Cancel();
+  // Reads the shape of each file of `names` (index i: names[i]) in turn whenever no
+  // job waits. Once only: a later call does nothing.
+  void ScanShapes(std::vector<std::string> names);
+  // The shape of names[index] once read; Unknown before, for an unreadable file and
+  // beyond the list.
+  PictureShape GetShape(size_t index) const;
   // Tells the thread to end without waiting for it: a read or decode in progress
   // gives up at its next block, row or scan. Begin afterwards does nothing. Owners of
   // several workers tell every one before joining any.
@@ -53,8 +68,12 @@ class CDecodeWorker {
   enum class State { kIdle, kQueued, kRunning, kDone };
 
   void Run();
+  // Starts the thread when it is not running; false when no thread can be had. The
+  // caller holds m_lock.
+  bool StartLocked();
   // Drops the job and the result; the caller holds m_lock.
   void DropLocked();
+  bool HasShapeToReadLocked() const { return m_nextShape < m_shapeNames.size(); }
 
   FileReader m_reader;
   std::mutex m_lock;
@@ -67,4 +86,16 @@ class CDecodeWorker {
   std::unique_ptr<DecodedImage> m_result;  // the finished job's image, at most one
   bool m_exit = false;                     // the thread is to end
   std::atomic<bool> m_abandon{false};      // the running decode is no longer wanted
+  std::atomic<bool> m_stopping{false};     // RequestStop ran: a header read gives up
+  std::vector<std::string> m_shapeNames;   // guarded by m_lock; set once by ScanShapes
+  size_t m_nextShape = 0;                  // guarded by m_lock: the next name to read
+  // Read without the lock on the render thread: allocated once, before the thread sees it.
+  std::unique_ptr<std::atomic<PictureShape>[]> m_shapes;
+  size_t m_shapeCount = 0;
 };
+
+// What a job does, on the caller's thread: file `name` decoded as `request` asks, or,
+// with a partner, both composed side by side into one picture of the request's screen
+// size (slide_composer.h); when one of the two cannot be decoded, the other alone.
+void PrepareSlide(const CDecodeWorker::FileReader& reader, const std::string& name,
+                  const std::string& partner, const ImageRequest& request, DecodedImage& image);

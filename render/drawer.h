@@ -101,6 +101,12 @@ class CDrawer : public CDrawerBase {
     m_compositor.SetFitMode(mode);
   }
 
+  // Portraits in pairs on a landscape screen (and landscapes on a portrait one), and
+  // fit's bars filled with the picture's blurred backdrop; Init takes the product's
+  // choices. Pairs apply from the next picture begun.
+  void SetPairs(bool pairs) { m_pairs = pairs; }
+  void SetBackdrops(bool backdrops) { m_pictures.SetBackdrops(backdrops); }
+
   // Whether pictures pan and zoom while on screen; Init takes the product's choice,
   // which gives way to the system's wish for less motion. A moving picture is decoded
   // for its closest view.
@@ -148,4 +154,5 @@ class CDrawer : public CDrawerBase {
   std::unique_ptr<CTransition> m_transition;
   CSlideshow m_slideshow;
   bool m_released = false;  // Shutdown ran
+  bool m_pairs = false;     // pictures of the other orientation share a slide
 };

@@ -27,6 +27,8 @@ CDrawer::~CDrawer() { Shutdown(); }
 bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
   SetFitMode(g_product.Fit);
   SetMotion(g_product.Motion);
+  SetPairs(g_product.Pairs == PairsOption::On);
+  SetBackdrops(g_product.Bars == BarsOption::Blur);
   if (!m_device.Create(window, fullScreen, monitor)) return false;
 
   // Neither texture is required: without the font's texture the text is untextured.
@@ -41,7 +43,9 @@ bool CDrawer::Init(HWND window, bool fullScreen, HMONITOR monitor) {
   m_device.Get()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kClearColour, 1.0f, 0);
 
   CRandomScope random(OwnRandom());
-  m_slideshow.DiscoverImages();
+  const int count = m_slideshow.DiscoverImages();
+  // Partners are chosen by shape, which the worker reads while it has nothing to decode.
+  if (m_pairs) m_pictures.ScanShapes(count);
   m_slideshow.SetTimes(g_settings.KeepTime, g_settings.TransitionTime);
   return true;
 }
@@ -59,6 +63,10 @@ void CDrawer::Frame() {
   if (!m_device.Prepare()) return;
 
   CRandomScope random(OwnRandom());
+  // Each screen pairs by its own shape, which a resized window changes.
+  m_slideshow.SetPairing(m_pairs ? ClassifyShape(m_device.GetBackBufferWidth(),
+                                                  m_device.GetBackBufferHeight())
+                                 : PictureShape::Unknown);
   const float progress = m_slideshow.Step(m_currentTime);
   const float* mask = m_transition->ComputeMask(progress);
   auto* current = static_cast<SlidePicture*>(m_slideshow.GetCurrentImage());

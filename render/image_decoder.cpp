@@ -173,7 +173,7 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
       }
     }
     if (request.stop && request.stop->load()) return false;
-    if (request.backdrop) MakeBackdrop(top, image.backdrop);
+    if (request.backdrop) MakeBackdrop(top, image.backdrop, request.powerOfTwo);
     if (!BuildMipChain(image.levels, request.mipLevels, request.stop)) return false;
     out = std::move(image);
     return true;

@@ -47,6 +47,10 @@ struct DecodedImage {
   bool hasFocus = false;         // the JPEG carries a focus record written for its size
   FocusRect focus;               // that record's rectangle, 0..1 of the picture
   MipLevel backdrop;             // blurred and darkened, kBackdropSide long; when asked
+  // A pair's slide (slide_composer.h): both pictures side by side, or, where the first
+  // could not be decoded, its partner alone.
+  bool pair = false;
+  bool partnerAlone = false;
 };
 
 // Decodes the JPEG (recognised by its FF D8 FF start) or TGA (recognised by a strictly

@@ -114,3 +114,30 @@ ScreenRect PictureScreenRect(const TextureRect& rect) {
   span(rect.top, rect.bottom, screen.top, screen.bottom);
   return screen;
 }
+
+TextureRect FollowPicture(const TextureRect& cover, const TextureRect& rest,
+                          const TextureRect& shown) {
+  // Per axis, a screen point x at rest shows at offset + scale * x now; the same map
+  // applied to the cover gives the texture coordinates at the screen's edges.
+  const auto axis = [](float coverLow, float coverHigh, float restLow, float restHigh,
+                       float shownLow, float shownHigh, float& low, float& high) {
+    const float shownSpan = shownHigh - shownLow;
+    const float restSpan = restHigh - restLow;
+    if (!(shownSpan > 0.0f) || !(restSpan > 0.0f)) {
+      low = coverLow;
+      high = coverHigh;
+      return;
+    }
+    const float offset = (restLow - shownLow) / shownSpan;
+    const float scale = restSpan / shownSpan;
+    const float span = (coverHigh - coverLow) / scale;
+    low = coverLow - offset * span;
+    high = low + span;
+  };
+  TextureRect result;
+  axis(cover.left, cover.right, rest.left, rest.right, shown.left, shown.right, result.left,
+       result.right);
+  axis(cover.top, cover.bottom, rest.top, rest.bottom, shown.top, shown.bottom, result.top,
+       result.bottom);
+  return result;
+}

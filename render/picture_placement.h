@@ -71,6 +71,12 @@ ScreenRect PictureScreenRect(const TextureRect& rect);
 // Two-component coordinates enter as (u, v, 1): the offset sits in the third row.
 Matrix4 PlacementMatrix(const TextureRect& rect);
 
+// Where something placed at `cover` while its picture rests at `rest` is shown when the
+// picture is shown at `shown`: moved and zoomed on the screen exactly as the picture
+// is (a picture's backdrop follows its pan and zoom). `cover` itself when shown is rest.
+TextureRect FollowPicture(const TextureRect& cover, const TextureRect& rest,
+                          const TextureRect& shown);
+
 // Whether the placement leaves bars beside the picture (left and right) or above and
 // below it: only there does fit need black beyond the picture's edge.
 inline bool HasSideBars(const TextureRect& rect) { return rect.left < 0.0f; }

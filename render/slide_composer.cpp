@@ -91,6 +91,7 @@ ImageRequest PairHalfRequest(const ImageRequest& slide) {
   half.powerOfTwo = false;
   half.mipLevels = 1;
   half.fit = FitMode::Fill;
+  half.backdrop = false;  // a pair covers its screen
   return half;
 }
 
@@ -144,7 +145,7 @@ bool ComposePair(const DecodedImage& first, const DecodedImage& second, const Im
   }
 }
 
-void MakeBackdrop(const MipLevel& picture, MipLevel& out) {
+void MakeBackdrop(const MipLevel& picture, MipLevel& out, bool powerOfTwo) {
   out = MipLevel{};
   if (picture.width <= 0 || picture.height <= 0) return;
   const int longSide = std::max(picture.width, picture.height);
@@ -161,6 +162,17 @@ void MakeBackdrop(const MipLevel& picture, MipLevel& out) {
     const uint32_t g = ((p >> 8) & 0xFF) * kBackdropBrightnessPercent / 100;
     const uint32_t b = (p & 0xFF) * kBackdropBrightnessPercent / 100;
     p = 0xFF000000u | r << 16 | g << 8 | b;
+  }
+  if (powerOfTwo) {
+    // Stretched to the sides such a device takes; the texture transform keeps its shape.
+    const auto up = [](int side) {
+      int power = 1;
+      while (power < side) power <<= 1;
+      return power;
+    };
+    MipLevel stretched;
+    ScaleImage(small, up(small.width), up(small.height), stretched);
+    small = std::move(stretched);
   }
   out = std::move(small);
 }

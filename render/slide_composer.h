@@ -37,5 +37,6 @@ bool ComposePair(const DecodedImage& first, const DecodedImage& second, const Im
                  DecodedImage& out);
 
 // The backdrop of `picture` (a level 0): reduced to kBackdropSide on its long side,
-// blurred and darkened. Empty for an empty picture. May throw std::bad_alloc.
-void MakeBackdrop(const MipLevel& picture, MipLevel& out);
+// blurred and darkened, then stretched to power-of-two sides where asked. Empty for an
+// empty picture. May throw std::bad_alloc.
+void MakeBackdrop(const MipLevel& picture, MipLevel& out, bool powerOfTwo = false);

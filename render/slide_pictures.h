@@ -32,6 +32,9 @@ struct SlidePicture {
   FocusRect focus;        // 0..1 of the picture; meaningful with hasFocus
   PictureMotion motion;   // its pan and zoom while on screen, when pictures move
   int number = -1;  // the slideshow image it shows (for its caption); -1: another picture
+  int partner = -1;  // a pair's second image, shown beside `number`; -1: none
+  // Blurred and darkened, for the screen the picture leaves uncovered; null: black.
+  CCom<IDirect3DTexture8> backdrop;
 };
 
 class CSlidePictures : public IImageSource {
@@ -46,6 +49,11 @@ class CSlidePictures : public IImageSource {
   // Pictures that zoom in by up to `zoom` are decoded that many times the screen's
   // size, where the photo has the pixels and the device takes the texture.
   void SetCloseUp(double zoom) { m_closeUp = zoom; }
+  // Whether pictures that leave part of the screen uncovered (fit) bring a blurred,
+  // darkened copy of themselves for it.
+  void SetBackdrops(bool backdrops) { m_backdrops = backdrops; }
+  // Starts reading the shapes of images 0 .. count - 1 on the worker, for pairing.
+  void ScanShapes(int count);
 
   // A texture made from an archive file, cached by name (letter case ignored). The
   // cache keeps the only reference; null when the file is missing or undecodable.
@@ -70,6 +78,9 @@ class CSlidePictures : public IImageSource {
   bool BeginImage(int number) override;
   bool TakeImage(ImageHandle* image) override;
   void CancelImage() override;
+  PictureShape GetImageShape(int number) override;
+  ImageHandle LoadPair(int first, int second) override;
+  bool BeginPair(int first, int second) override;
   // Hands the image BeginImage chose to the worker; called when a frame is done, so
   // that the frame that starts a cycle does not share the processor with the decode.
   void StartDecode();
@@ -96,15 +107,20 @@ class CSlidePictures : public IImageSource {
   // texels are the picture's alone: fit's bars are the compositor's, drawn from the
   // placement of each frame, so a resize that moves them cannot smear the edges.
   std::unique_ptr<SlidePicture> MakePicture(DecodedImage& image, const char* name);
+  // The slideshow's picture of a slide: image `number` alone, or beside `partner`
+  // (-1: none) as the decoded image says it came out; null when nothing was decoded.
+  ImageHandle MakeSlide(DecodedImage& image, int number, int partner);
 
   CRenderDevice& m_device;
   FitMode m_fit = kDefaultFit;
   double m_closeUp = 1.0;  // the screen's size is multiplied by this for a picture's decode
+  bool m_backdrops = false;  // fit's bars show a blurred copy of the picture
   // The texture cache: parallel lists, entry i is one texture.
   std::vector<std::string> m_cacheNames;                 // as the caller passed them
   std::vector<CCom<IDirect3DTexture8>> m_cacheTextures;  // the only references
   CDecodeWorker m_worker;
   int m_pendingNumber = -1;      // image the worker prepares for the slideshow
+  int m_pendingPartner = -1;     // and the image beside it; -1: none
   bool m_decodeWaiting = false;  // m_pendingNumber is not yet handed to the worker
   bool m_stopped = false;        // Stop ran: no picture is begun any more
   // Set by RequestStop: a load on the caller's thread (the first cycle's) gives up too.

@@ -107,6 +107,8 @@ ImageRequest CSlidePictures::MakeRequest(unsigned mipLevels, int width, int heig
     request.screenHeight = m_device.GetBackBufferHeight();
     request.fit = m_fit;
     request.screenScale = m_closeUp;
+    // Only fit leaves part of the screen uncovered.
+    request.backdrop = m_backdrops && m_fit == FitMode::Fit;
   }
   const D3DCAPS8& caps = m_device.GetCaps();
   // Power-of-two sides only where the device needs them: stretching a 1920 x 1080
@@ -155,7 +157,23 @@ std::unique_ptr<SlidePicture> CSlidePictures::MakePicture(DecodedImage& image, c
       DecodeFile(name, MakeRequest(0, kFallbackImageSide, kFallbackImageSide, false), small))
     picture->texture = CCom<IDirect3DTexture8>(CreateTexture(small, D3DFMT_UNKNOWN));
   if (!picture->texture) return nullptr;
+  if (!image.backdrop.pixels.empty()) {
+    DecodedImage backdrop;
+    backdrop.levels.push_back(std::move(image.backdrop));
+    // Without it the bars are black, as without the option.
+    picture->backdrop = CCom<IDirect3DTexture8>(CreateTexture(backdrop, D3DFMT_X8R8G8B8));
+  }
   return picture;
+}
+
+ImageHandle CSlidePictures::MakeSlide(DecodedImage& image, int number, int partner) {
+  if (image.levels.empty() || !m_device.Get()) return nullptr;
+  const int shown = image.partnerAlone ? partner : number;
+  std::unique_ptr<SlidePicture> picture = MakePicture(image, ImageFileName(shown).c_str());
+  if (!picture) return nullptr;
+  picture->number = shown;
+  picture->partner = image.pair ? partner : -1;
+  return picture.release();
 }
 
 IDirect3DTexture8* CSlidePictures::CreateTexture(const DecodedImage& image, D3DFORMAT format) {
@@ -176,11 +194,40 @@ ImageHandle CSlidePictures::LoadImage(int number) {
   return picture.release();
 }
 
+void CSlidePictures::ScanShapes(int count) {
+  std::vector<std::string> names;
+  for (int number = 0; number < count; ++number) names.push_back(ImageFileName(number));
+  m_worker.ScanShapes(std::move(names));
+}
+
+PictureShape CSlidePictures::GetImageShape(int number) {
+  return number < 0 ? PictureShape::Unknown : m_worker.GetShape(static_cast<size_t>(number));
+}
+
+ImageHandle CSlidePictures::LoadPair(int first, int second) {
+  if (!m_device.Get()) return nullptr;
+  ImageRequest request = MakeRequest(0, 0, 0, true);
+  request.stop = &m_stopLoads;
+  const auto reader = [](const char* name, const std::atomic<bool>* stop, size_t limit) {
+    return ReadArchiveFile(name, false, stop, limit);
+  };
+  DecodedImage image;
+  PrepareSlide(reader, ImageFileName(first), ImageFileName(second), request, image);
+  return MakeSlide(image, first, second);
+}
+
+bool CSlidePictures::BeginPair(int first, int second) {
+  if (!BeginImage(first)) return false;
+  m_pendingPartner = second;
+  return true;
+}
+
 void CSlidePictures::ReleaseImage(ImageHandle image) { delete static_cast<SlidePicture*>(image); }
 
 bool CSlidePictures::BeginImage(int number) {
   if (!m_device.Get() || m_stopped) return false;
   m_pendingNumber = number;
+  m_pendingPartner = -1;
   m_decodeWaiting = true;
   return true;
 }
@@ -188,19 +235,18 @@ bool CSlidePictures::BeginImage(int number) {
 void CSlidePictures::StartDecode() {
   if (!m_decodeWaiting) return;
   m_decodeWaiting = false;
-  m_worker.Begin(ImageFileName(m_pendingNumber), MakeRequest(0, 0, 0, true));
+  const ImageRequest request = MakeRequest(0, 0, 0, true);
+  if (m_pendingPartner < 0)
+    m_worker.Begin(ImageFileName(m_pendingNumber), request);
+  else
+    m_worker.BeginPair(ImageFileName(m_pendingNumber), ImageFileName(m_pendingPartner), request);
 }
 
 bool CSlidePictures::TakeImage(ImageHandle* image) {
   DecodedImage decoded;
   if (!m_worker.Take(decoded)) return false;
   // A picture that failed to decode costs its cycle's transition, with no message.
-  *image = nullptr;
-  if (decoded.levels.empty() || !m_device.Get()) return true;
-  std::unique_ptr<SlidePicture> picture =
-      MakePicture(decoded, ImageFileName(m_pendingNumber).c_str());
-  if (picture) picture->number = m_pendingNumber;
-  *image = picture.release();
+  *image = MakeSlide(decoded, m_pendingNumber, m_pendingPartner);
   return true;
 }
 

@@ -156,6 +156,65 @@ TEST(TestMode, OneWindowWhateverMonitorsSaysAndPicturesPlacedByFit) {
   EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
 }
 
+// Two portraits on the landscape window share a slide, with a black gap between them,
+// once the worker has read their shapes; a portrait under fit with blurred bars has
+// bars of its own colour, darkened, rather than black or its sharp edge.
+TEST(TestMode, PortraitsPairUpAndBlurredBarsTakeThePicturesColour) {
+  const struct {
+    const char* what;
+    std::string options;
+    std::vector<uint32_t> portraits;
+  } cases[] = {
+      {"pairs", ConfigElement(kFitElement, "fill") + ConfigElement(kPairsElement, "on"),
+       {kRed, kBlue}},
+      {"blurred bars", ConfigElement(kFitElement, "fit") + ConfigElement(kBarsElement, "blur"),
+       {kGreen}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string title = "Test Mode Framing";
+    StoreTimes(title, 1, 1);
+    std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
+    content[0].data = ProductConfig(title, kCompany, c.options);
+    for (size_t i = 0; i < c.portraits.size(); ++i)
+      content.push_back({ImageFileName(static_cast<int>(i)), SolidJpeg(c.portraits[i], 90, 160)});
+    CTestProcess saver;
+    ASSERT_TRUE(saver.Start(MakeProduct("test-mode-framing.scr", content), "/t"));
+    HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+    ASSERT_NE(window, nullptr);
+    RECT client{};
+    GetClientRect(window, &client);
+    ASSERT_GT(client.right, client.bottom + client.bottom / 10);  // a landscape window
+    const int width = client.right, middle = client.bottom / 2;
+    uint32_t left = 0, centre = 0, right = 0;
+    const bool seen = WaitUntil(
+        [&] {
+          const ScreenImage image = CaptureClient(window);
+          if (image.width < width || image.height <= middle) return false;
+          left = image.At(width / 4, middle) & 0xFFFFFF;
+          centre = image.At(width / 2, middle) & 0xFFFFFF;
+          right = image.At(width * 3 / 4, middle) & 0xFFFFFF;
+          if (c.portraits.size() == 2)
+            return ColourNear(centre, 0) &&
+                   ((ColourNear(left, kRed) && ColourNear(right, kBlue)) ||
+                    (ColourNear(left, kBlue) && ColourNear(right, kRed)));
+          const uint32_t bar = image.At(4, middle) & 0xFFFFFF;
+          left = bar;
+          return ColourNear(centre, kGreen) && ColourNear(bar, image.At(width - 5, middle) & 0xFFFFFF);
+        },
+        10000);
+    EXPECT_TRUE(seen) << std::hex << left << " " << centre << " " << right;
+    if (c.portraits.size() == 1) {
+      // About half the picture's green: neither black nor its edge.
+      const int green = (left >> 8) & 0xFF;
+      EXPECT_GT(green, 0x60) << std::hex << left;
+      EXPECT_LT(green, 0xB0) << std::hex << left;
+      EXPECT_LT(left & 0xFF00FF, 0x200020u) << std::hex << left;
+    }
+    EXPECT_EQ(PressEscapeAndWait(saver, window), 0u);
+  }
+}
+
 // With an .asoundrc in the HOME that Wine's ALSA driver reads, the run's sound lands
 // in a WAV file. The tone (440 Hz at half scale) comes back at the volume's level
 // once the one-second fade-in is over, and not at all with music off.

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <new>
+#include <string>
 #include <thread>
 
 #include "tests/support/image_files.h"
@@ -22,7 +23,7 @@ struct CountingReader {
     std::atomic<int>& alive;
   };
   CDecodeWorker::FileReader Reader() {
-    return [this](const char*, const std::atomic<bool>*) -> std::unique_ptr<IFileData> {
+    return [this](const char*, const std::atomic<bool>*, size_t) -> std::unique_ptr<IFileData> {
       ++reads;
       if (bytes.empty()) return nullptr;
       auto file = std::make_unique<CountedFile>(alive);
@@ -128,7 +129,8 @@ TEST(DecodeWorkerTest, StoppingDuringAHugeProgressiveDecodeDropsItAndKeepsNothin
 TEST(DecodeWorkerTest, AThrowingReadIsAFailedPictureAndTheWorkerGoesOn) {
   const std::vector<uint8_t> photo = GradientJpeg(64, 48);
   std::atomic<int> reads{0};
-  CDecodeWorker worker([&](const char*, const std::atomic<bool>*) -> std::unique_ptr<IFileData> {
+  CDecodeWorker worker([&](const char*, const std::atomic<bool>*,
+                           size_t) -> std::unique_ptr<IFileData> {
     if (reads++ == 0) throw std::bad_alloc();
     auto file = std::make_unique<CFileData>();
     file->Assign(photo.data(), static_cast<int>(photo.size()));
@@ -141,4 +143,58 @@ TEST(DecodeWorkerTest, AThrowingReadIsAFailedPictureAndTheWorkerGoesOn) {
     EXPECT_EQ(image.levels.empty(), fails);
   }
   EXPECT_EQ(reads, 2);
+}
+
+// While it has no picture to prepare the worker reads each picture's shape from its
+// first bytes, or from the whole file when camera metadata pushes the header past them.
+TEST(DecodeWorkerTest, ReadsEachPicturesShapeFromItsHeaderWhileIdle) {
+  std::vector<uint8_t> late = GradientJpeg(400, 300);
+  std::vector<uint8_t> segments;
+  for (int i = 0; i < 5; ++i) {  // five 64 KB APP15 segments after the start marker
+    const uint8_t marker[] = {0xFF, 0xEF, 0xFF, 0xFF};
+    segments.insert(segments.end(), marker, marker + 4);
+    segments.resize(segments.size() + 0xFFFF - 2, 0);
+  }
+  late.insert(late.begin() + 2, segments.begin(), segments.end());
+  const struct {
+    const char* name;
+    std::vector<uint8_t> file;
+    PictureShape shape;
+    size_t reads;  // whole-file reads after the first bytes
+  } cases[] = {
+      {"portrait", GradientJpeg(300, 400), PictureShape::Portrait, 0},
+      {"landscape", GradientJpeg(400, 300), PictureShape::Landscape, 0},
+      {"nearly square", GradientJpeg(100, 109), PictureShape::Square, 0},
+      {"header past the first bytes", late, PictureShape::Landscape, 1},
+      {"not an image", std::vector<uint8_t>(kShapeReadBytes + 10, 'x'), PictureShape::Unknown, 1},
+      {"missing", {}, PictureShape::Unknown, 0},
+  };
+  std::atomic<size_t> wholeReads{0};
+  std::atomic<bool> lastAsked{false};  // the headers are read in turn
+  CDecodeWorker worker([&](const char* name, const std::atomic<bool>*,
+                           size_t limit) -> std::unique_ptr<IFileData> {
+    const size_t index = std::stoul(name);
+    lastAsked = lastAsked || index + 1 == std::size(cases);
+    const std::vector<uint8_t>& file = cases[index].file;
+    if (file.empty()) return nullptr;
+    if (limit == 0) ++wholeReads;
+    auto data = std::make_unique<CFileData>();
+    data->Assign(file.data(), static_cast<int>(limit > 0 ? std::min(limit, file.size())
+                                                         : file.size()));
+    return data;
+  });
+  std::vector<std::string> names;
+  for (size_t i = 0; i < std::size(cases); ++i) names.push_back(std::to_string(i));
+  worker.ScanShapes(names);
+  EXPECT_EQ(worker.GetShape(std::size(cases)), PictureShape::Unknown);  // beyond the list
+  const auto start = std::chrono::steady_clock::now();
+  while (!lastAsked && std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  worker.Stop();
+  size_t expectedWholeReads = 0;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(worker.GetShape(i), cases[i].shape) << cases[i].name;
+    expectedWholeReads += cases[i].reads;
+  }
+  EXPECT_EQ(wholeReads, expectedWholeReads);
 }

@@ -137,3 +137,27 @@ TEST(PicturePlacement, ShapesWithinATenthOfSquareAreNeitherOrientation) {
   for (const ShapeCase& c : cases)
     EXPECT_EQ(ClassifyShape(c.width, c.height), c.shape) << c.width << " x " << c.height;
 }
+
+// A backdrop covering the screen follows its picture's pan and zoom: every screen point
+// moves as the picture's does.
+TEST(PicturePlacement, ABackdropFollowsItsPicturesPanAndZoom) {
+  const TextureRect rest{-0.5f, 0.0f, 1.5f, 1.0f};  // fit's bars beside a portrait
+  const TextureRect cover{0.0f, 0.25f, 1.0f, 0.75f};
+  const struct {
+    const char* what;
+    TextureRect shown, expected;
+  } cases[] = {
+      {"at rest", rest, cover},
+      {"zoomed in twice about the centre", {0.0f, 0.25f, 1.0f, 0.75f}, {0.25f, 0.375f, 0.75f, 0.625f}},
+      {"panned by a tenth of the screen", {-0.3f, 0.0f, 1.7f, 1.0f}, {0.1f, 0.25f, 1.1f, 0.75f}},
+      {"no picture size", {0.0f, 0.0f, 0.0f, 0.0f}, cover},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TextureRect got = FollowPicture(cover, rest, c.shown);
+    EXPECT_NEAR(got.left, c.expected.left, 1e-5);
+    EXPECT_NEAR(got.top, c.expected.top, 1e-5);
+    EXPECT_NEAR(got.right, c.expected.right, 1e-5);
+    EXPECT_NEAR(got.bottom, c.expected.bottom, 1e-5);
+  }
+}

@@ -278,8 +278,8 @@ TEST(ProductIdentity, Windows1252RulesAndTheEngineReadsTheExactBytes) {
     EXPECT_EQ(product.Monitors, MonitorsOption::All);
     EXPECT_EQ(product.Fit, FitMode::Fit);
     EXPECT_EQ(product.Motion, MotionMode::PanZoom);
-    EXPECT_EQ(product.Pairs, PairsOption::Off);
-    EXPECT_EQ(product.Bars, BarsOption::Black);
+    EXPECT_EQ(product.Pairs, PairsOption::On);
+    EXPECT_EQ(product.Bars, BarsOption::Blur);
     EXPECT_EQ(product.Captions, CaptionsOption::On);
     EXPECT_EQ(product.SettingsKey, std::string("Software\\Quill Co\\") + c.ansi);
     // Back to UTF-8 it is what was typed, less the blanks around it.

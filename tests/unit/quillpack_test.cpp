@@ -359,11 +359,11 @@ TEST(QuillpackCommands, RefusalsLeaveNothingBehind) {
   EXPECT_EQ(RunTool({"build", content.string()}), 2);
   EXPECT_EQ(RunTool({"extract", "x.scr"}), 2);
   // An option "new" does not know is named as one, not taken for a photo.
-  EXPECT_EQ(RunTool({"new", content.string(), "--pairs", "on", "-o", (root / "n").string(),
+  EXPECT_EQ(RunTool({"new", content.string(), "--pears", "on", "-o", (root / "n").string(),
                      "--title", "t", "--company", "c"},
                     nullptr, &err),
             2);
-  EXPECT_EQ(err.rfind("quillpack: unknown option --pairs\nusage:\n", 0), 0u) << err;
+  EXPECT_EQ(err.rfind("quillpack: unknown option --pears\nusage:\n", 0), 0u) << err;
   EXPECT_FALSE(fs::exists(root / "n"));
   EXPECT_EQ(RunTool({"list", (root / "engine.scr").string()}, nullptr, &err), 1);
   EXPECT_NE(err.find("no readable content archive"), std::string::npos);
