@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "render/decode_worker.h"
 #include "render/image_decoder.h"
 #include "render/image_scaler.h"
 #include "render/slide_composer.h"
@@ -117,12 +118,13 @@ void BM_PrepareSlide(benchmark::State& state) {
       request.backdrop = kind == 1;
       DecodeImage(jpeg.data(), jpeg.size(), request, image);
     } else {
-      const ImageRequest slide = ScreenRequest(FitMode::Fill);
-      const ImageRequest half = PairHalfRequest(slide);
-      DecodedImage first, second;
-      DecodeImage(jpeg.data(), jpeg.size(), half, first);
-      DecodeImage(jpeg.data(), jpeg.size(), half, second);
-      ComposePair(first, second, slide, image);
+      // The worker's own job, over the photo in memory.
+      const auto reader = [&jpeg](const char*, const std::atomic<bool>*, size_t) {
+        auto file = std::make_unique<CFileData>();
+        file->Assign(jpeg.data(), static_cast<int>(jpeg.size()));
+        return file;
+      };
+      PrepareSlide(reader, "0", "1", ScreenRequest(FitMode::Fill), image);
     }
     megabytes = TextureMegabytes(image);
   }

@@ -26,18 +26,20 @@ void CCaptionDrawer::Load() {
 }
 
 void CCaptionDrawer::Release() {
-  m_texture.Reset();
-  m_number = -1;
+  for (Slot& slot : m_slots) slot = Slot{};
 }
 
-bool CCaptionDrawer::MakeTexture(int number, int screenWidth, int screenHeight) {
-  m_texture.Reset();
+bool CCaptionDrawer::MakeTexture(Slot& slot, int number, int maxPixels, int screenHeight) {
+  slot = Slot{};
+  slot.number = number;
+  slot.screenHeight = screenHeight;
+  slot.maxPixels = maxPixels;
   IDirect3DDevice8* device = m_device.Get();
   const Caption* caption = m_captions.Find(number);
   if (caption == nullptr) return false;
   CaptionImage image;
   if (!m_painter.Paint(CCaptionPainter::CaptionText(*caption), CaptionPixelHeight(screenHeight),
-                       CaptionMaxPixels(screenWidth, m_clockWidth), &image))
+                       maxPixels, &image))
     return false;
   D3DCAPS8 caps{};
   device->GetDeviceCaps(&caps);
@@ -59,29 +61,39 @@ bool CCaptionDrawer::MakeTexture(int number, int screenWidth, int screenHeight) 
                   static_cast<size_t>(image.width) * sizeof(uint32_t));
   }
   texture->UnlockRect(0);
-  m_texture = texture;
-  m_width = image.width;
-  m_height = image.height;
-  m_uRight = static_cast<float>(image.width) / static_cast<float>(width);
-  m_vBottom = static_cast<float>(image.height) / static_cast<float>(height);
+  slot.texture = texture;
+  slot.width = image.width;
+  slot.height = image.height;
+  slot.uRight = static_cast<float>(image.width) / static_cast<float>(width);
+  slot.vBottom = static_cast<float>(image.height) / static_cast<float>(height);
   ++m_texturesMade;
   return true;
 }
 
-void CCaptionDrawer::Draw(int number, const CaptionTiming& timing) {
+void CCaptionDrawer::Draw(int number, int partner, const CaptionTiming& timing) {
+  if (!m_loaded || m_device.Get() == nullptr || m_device.GetVertexBuffer() == nullptr) return;
+  const int screenWidth = m_device.GetBackBufferWidth();
+  const int screenHeight = m_device.GetBackBufferHeight();
+  if (partner < 0) {
+    DrawSlot(m_slots[0], number, CaptionRegion{}, timing);
+    return;
+  }
+  DrawSlot(m_slots[0], number, PairCaptionRegion(screenWidth, screenHeight, 0), timing);
+  DrawSlot(m_slots[1], partner, PairCaptionRegion(screenWidth, screenHeight, 1), timing);
+}
+
+void CCaptionDrawer::DrawSlot(Slot& slot, int number, const CaptionRegion& region,
+                              const CaptionTiming& timing) {
   IDirect3DDevice8* device = m_device.Get();
   CDynamicVertexBuffer* vertices = m_device.GetVertexBuffer();
-  if (!m_loaded || device == nullptr || vertices == nullptr) return;
   const int screenWidth = m_device.GetBackBufferWidth();
   const int screenHeight = m_device.GetBackBufferHeight();
   const bool clockShown = g_settings.ShowTime != 0;
   const bool fpsShown = g_settings.FPS != 0;
-  if (number != m_number || screenHeight != m_screenHeight) {
-    m_number = number;
-    m_screenHeight = screenHeight;
-    MakeTexture(number, screenWidth, screenHeight);
-  }
-  if (!m_texture) return;
+  const int maxPixels = CaptionMaxPixels(screenWidth, m_clockWidth, region);
+  if (number != slot.number || screenHeight != slot.screenHeight || maxPixels != slot.maxPixels)
+    MakeTexture(slot, number, maxPixels, screenHeight);
+  if (!slot.texture) return;
   const float opacity =
       CaptionOpacity(timing.now, timing.shownFrom, timing.hideAt, clockShown, fpsShown);
   if (opacity <= 0.0f) return;
@@ -89,11 +101,11 @@ void CCaptionDrawer::Draw(int number, const CaptionTiming& timing) {
   // Appended behind the grid of the same frame, like the overlays' text.
   ScreenVertex* quad = vertices->Lock(4, &first);
   if (quad == nullptr) return;
-  CaptionQuad(CaptionSideAt(timing.now, clockShown, fpsShown), m_width, m_height, screenWidth,
-              screenHeight, opacity, quad);
+  CaptionQuad(CaptionSideAt(timing.now, clockShown, fpsShown), slot.width, slot.height,
+              screenWidth, screenHeight, opacity, quad, region);
   for (int i = 0; i < 4; ++i) {
-    quad[i].u *= m_uRight;
-    quad[i].v *= m_vBottom;
+    quad[i].u *= slot.uRight;
+    quad[i].v *= slot.vBottom;
   }
   vertices->Unlock();
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -101,6 +113,6 @@ void CCaptionDrawer::Draw(int number, const CaptionTiming& timing) {
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
-  device->SetTexture(0, m_texture.Get());
+  device->SetTexture(0, slot.texture.Get());
   device->DrawPrimitive(D3DPT_TRIANGLESTRIP, first, 2);
 }

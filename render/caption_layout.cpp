@@ -6,6 +6,7 @@
 
 #include "data/caption_list.h"
 #include "render/overlay_text.h"
+#include "render/slide_composer.h"
 
 namespace {
 
@@ -36,9 +37,25 @@ float CaptionOpacity(double time, double shownFrom, double hideAt, bool clockSho
   return opacity;
 }
 
-int CaptionMaxPixels(int screenWidth, float clockWidth) {
+CaptionRegion PairCaptionRegion(int screenWidth, int screenHeight, int index) {
+  const PairLayout pair = LayOutPair(screenWidth, screenHeight);
+  const float width = static_cast<float>(std::max(screenWidth, 1));
+  const float height = static_cast<float>(std::max(screenHeight, 1));
+  const int left = index == 0 ? pair.firstLeft : pair.secondLeft;
+  const int top = index == 0 ? pair.firstTop : pair.secondTop;
+  CaptionRegion region;
+  region.left = left / width;
+  region.right = (left + pair.width) / width;
+  // As far above the half's lower edge as a whole screen's caption is above its own.
+  region.bottom = (top + pair.height) / height - (1.0f - kCaptionBottom);
+  return region;
+}
+
+int CaptionMaxPixels(int screenWidth, float clockWidth, const CaptionRegion& region) {
   // The clock keeps its right edge a margin from the side; a margin between the two.
-  const float room = clockWidth > 0.0f ? 1.0f - 3 * kCaptionMargin - clockWidth : 1.0f;
+  const float span = region.right - region.left;
+  const float room =
+      clockWidth > 0.0f ? span - 3 * kCaptionMargin - clockWidth : span - 2 * kCaptionMargin;
   return static_cast<int>(screenWidth * std::clamp(room, 0.1f, kCaptionMaxWidth));
 }
 
@@ -48,14 +65,16 @@ int CaptionPixelHeight(int screenHeight) {
 }
 
 void CaptionQuad(CaptionSide side, int width, int height, int screenWidth, int screenHeight,
-                 float opacity, ScreenVertex out[4]) {
+                 float opacity, ScreenVertex out[4], const CaptionRegion& region) {
   const float w = static_cast<float>(width) / static_cast<float>(std::max(screenWidth, 1));
   const float h = static_cast<float>(height) / static_cast<float>(std::max(screenHeight, 1));
   // Whole pixels, so that each texel lands on one pixel and the letters stay sharp.
   const auto snap = [](float at, int pixels) { return std::floor(at * pixels) / pixels; };
   const float left =
-      snap(side == CaptionSide::Left ? kCaptionMargin : 1.0f - kCaptionMargin - w, screenWidth);
-  const float top = snap(kCaptionBottom - h, screenHeight);
+      snap(side == CaptionSide::Left ? region.left + kCaptionMargin
+                                     : region.right - kCaptionMargin - w,
+           screenWidth);
+  const float top = snap(region.bottom - h, screenHeight);
   // Direct3D 8 samples pixels at their centres: half a pixel up and left puts each
   // texel on exactly one pixel.
   const float halfX = 0.5f / static_cast<float>(std::max(screenWidth, 1));

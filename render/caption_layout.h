@@ -30,19 +30,31 @@ CaptionSide CaptionSideAt(double time, bool clockShown, bool fpsShown);
 // and briefly out and in around a change of side as the clock moves.
 float CaptionOpacity(double time, double shownFrom, double hideAt, bool clockShown, bool fpsShown);
 
+// The part of the screen a caption belongs to, in screen units: the whole screen, or
+// one picture's half of a pair's slide (slide_composer.h).
+struct CaptionRegion {
+  float left = 0.0f;
+  float right = 1.0f;
+  float bottom = kCaptionBottom;  // the caption's lower edge
+};
+// The region of half `index` of a pair's slide: 0 the left (or upper), 1 the right
+// (or lower) picture.
+CaptionRegion PairCaptionRegion(int screenWidth, int screenHeight, int index);
+
 // The widest a caption's lines may be, in pixels, on a screen screenWidth pixels wide
 // whose clock (overlay_text.h) is up to clockWidth screen widths wide (0: no clock):
-// beside the clock in the other bottom corner, and never over kCaptionMaxWidth.
-int CaptionMaxPixels(int screenWidth, float clockWidth);
+// within its region beside the clock in the other bottom corner, and never over
+// kCaptionMaxWidth.
+int CaptionMaxPixels(int screenWidth, float clockWidth, const CaptionRegion& region = {});
 
 // The letters' pixel height on a back buffer `screenHeight` pixels high.
 int CaptionPixelHeight(int screenHeight);
 
-// The caption's quad, pixel for pixel (texture width x height pixels on a screen
+// The caption's quad in the side of its region, pixel for pixel (texture width x height pixels on a screen
 // of screenWidth x screenHeight), as a strip: top left, bottom left, top right,
 // bottom right. Colour white with the opacity in its alpha.
 void CaptionQuad(CaptionSide side, int width, int height, int screenWidth, int screenHeight,
-                 float opacity, ScreenVertex out[4]);
+                 float opacity, ScreenVertex out[4], const CaptionRegion& region = {});
 
 // "Harbour at dusk — 14 July 2023": the text, the date, or both joined (UTF-8).
 std::string JoinCaption(const std::string& text, const std::string& date);

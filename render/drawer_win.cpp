@@ -91,6 +91,7 @@ bool CDrawer::DrawScene(const SlidePicture* current, const SlidePicture* next, c
   if (drawn) {
     // Under the clock and the counter, which may cross it.
     m_captions.Draw(current != nullptr ? current->number : -1,
+                    current != nullptr ? current->partner : -1,
                     {m_currentTime, m_slideshow.GetCycleStart(), m_slideshow.GetTransitionStart()});
     m_overlays.Draw();
   }

@@ -4,6 +4,8 @@
 // frame rate of ordinary frames in the 640 x 480 debug window without sleeping. With 4K
 // photos still and moving (pan and zoom), paced at 60 frames a second: the median, 99th
 // percentile and worst frame, how evenly a marked point moves and the texture memory.
+// With 4K landscapes and portraits under fit, pairs on and bars blurred: the median
+// frame against those that start a cycle, and a pair slide's texture memory.
 // With --screens: the frame rate of each screen, full screen on the primary alone and
 // with a slideshow on every other monitor taking turns as the frame loop does, and
 // the private bytes with all of them running.
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "app/secondary_screens.h"
+#include "base/product_info.h"
 #include "base/settings.h"
 #include "data/content_archive.h"
 #include "data/content_layout.h"
@@ -55,7 +58,9 @@ std::string BlockFont() {
   return text + "</charset>";
 }
 
-bool WriteProduct(const std::string& path, int width, int height) {
+// Three landscape photos of width x height, then `portraits` portrait ones of
+// height x width.
+bool WriteProduct(const std::string& path, int width, int height, int portraits = 0) {
   const std::string engine(4096, 'E');
   CProductWriter writer;
   if (!writer.Begin(path, engine.data(), engine.size())) return false;
@@ -65,8 +70,8 @@ bool WriteProduct(const std::string& path, int width, int height) {
   const std::string font = BlockFont();
   bool ok = writer.AddEntry("config/config.xml", config.data(), config.size()) &&
             writer.AddEntry(kFontDescriptionName, font.data(), font.size());
-  for (int i = 0; ok && i < 3; ++i) {
-    const std::string photo = PhotoJpeg(width, height, i);
+  for (int i = 0; ok && i < 3 + portraits; ++i) {
+    const std::string photo = i < 3 ? PhotoJpeg(width, height, i) : PhotoJpeg(height, width, i);
     ok = writer.AddEntry(ImageFileName(i), photo.data(), photo.size());
   }
   return ok && writer.Commit();
@@ -88,7 +93,11 @@ struct CycleFrames {
   std::vector<double> cycleStart;  // the frames that started a cycle, ms
   std::vector<double> upload;      // the frames that made the next picture a texture, ms
   double shutdown = -1.0;          // Shutdown 30 ms into the decode of a new cycle, ms
+  int pairs = 0;                   // pair slides shown
+  double pairMegabytes = 0.0;      // the largest pair slide's texture
 };
+
+double TextureMegabytes(const SlidePicture* picture);
 
 // Frames in real time over several cycles (keep and transition 1 s), the clock
 // following the wall clock as in a run, so that the decode worker has the keep time.
@@ -117,6 +126,11 @@ CycleFrames TimeCycles(HWND window, const std::string& product) {
       result.all.push_back(ms);
       if (show.GetCycleStart() == now && cycleBefore != now) result.cycleStart.push_back(ms);
       if (pendingBefore && !show.IsNextPending()) result.upload.push_back(ms);
+      const auto* current = static_cast<const SlidePicture*>(show.GetCurrentImage());
+      if (current != nullptr && current->partner >= 0 && show.GetCycleStart() == now) {
+        ++result.pairs;
+        result.pairMegabytes = std::max(result.pairMegabytes, TextureMegabytes(current));
+      }
     }
     now = Milliseconds(start, b) / 1000.0;
   }
@@ -315,6 +329,26 @@ int main(int argc, char** argv) {
         *std::max_element(frames.cycleStart.begin(), frames.cycleStart.end()),
         Median(frames.upload), *std::max_element(frames.upload.begin(), frames.upload.end()));
     std::printf("%s photos: Shutdown 30 ms into a decode %.1f ms\n", size.name, frames.shutdown);
+  }
+  {
+    // 4K landscapes and portraits under fit, portraits in pairs, bars blurred.
+    const std::string product = folder + "\\drawer-bench-framing.scr";
+    if (!WriteProduct(product, 3840, 2160, 4)) return 1;
+    g_product.Fit = FitMode::Fit;
+    g_product.Pairs = PairsOption::On;
+    g_product.Bars = BarsOption::Blur;
+    const CycleFrames frames = TimeCycles(window.GetHandle(), product);
+    g_product.Fit = kDefaultFit;
+    g_product.Pairs = kDefaultPairs;
+    g_product.Bars = kDefaultBars;
+    if (frames.cycleStart.empty()) return 1;
+    std::printf(
+        "4K photos and portraits, fit, pairs on, bars blur: median frame %.1f ms; frames "
+        "starting a cycle median %.1f ms, slowest %.1f ms; %d pair slides, %.1f MB of "
+        "texture each\n",
+        Median(frames.all), Median(frames.cycleStart),
+        *std::max_element(frames.cycleStart.begin(), frames.cycleStart.end()), frames.pairs,
+        frames.pairMegabytes);
   }
   const std::string uhd = folder + "\\drawer-bench-4K.scr";
   for (MotionMode mode : {MotionMode::Still, MotionMode::PanZoom}) {

@@ -56,6 +56,33 @@ TEST(CaptionLayout, SideAwayFromTheClockWithFades) {
   EXPECT_EQ(JoinCaption("Harbour", "14 July 2023"), "Harbour \xE2\x80\x94 14 July 2023");
 }
 
+// A pair's two captions: each in its own half at its widest, clear of a clock 0.15
+// screens wide in either bottom corner, and of the other half.
+TEST(CaptionLayout, APairsCaptionsStayInTheirHalvesAndClearOfTheClock) {
+  constexpr float kClock = 0.15f;
+  for (const auto& [width, height] : {std::pair{1000, 600}, std::pair{600, 1000}}) {
+    for (int index = 0; index < 2; ++index) {
+      const CaptionRegion region = PairCaptionRegion(width, height, index);
+      const int wide = CaptionMaxPixels(width, kClock, region);
+      for (CaptionSide side : {CaptionSide::Left, CaptionSide::Right}) {
+        SCOPED_TRACE(testing::Message() << width << "x" << height << " half " << index);
+        ScreenVertex quad[4];
+        CaptionQuad(side, wide, 20, width, height, 1, quad, region);
+        EXPECT_GE(quad[0].x, region.left);
+        EXPECT_LE(quad[3].x, region.right);
+        EXPECT_LE(quad[3].y, region.bottom);
+        EXPECT_GT(quad[0].y, index == 0 && height > width ? 0.3f : 0.8f);  // its half's foot
+        // The clock stands a margin from the side it is on, opposite the caption.
+        const bool nearClockBand = quad[3].y > kCaptionBottom - 0.06f;
+        if (nearClockBand && side == CaptionSide::Left)
+          EXPECT_LT(quad[3].x, 1.0f - kCaptionMargin - kClock);
+        if (nearClockBand && side == CaptionSide::Right)
+          EXPECT_GT(quad[0].x, kCaptionMargin + kClock);
+      }
+    }
+  }
+}
+
 TEST(CaptionLayout, WhiteLettersOverASoftShadowAndCleanText) {
   const int w = 16, h = 16;
   std::vector<uint8_t> coverage(w * h, 0);

@@ -29,8 +29,9 @@ struct ImageDesign {
   CaptionDate taken;
 };
 
-// Varied sizes and shapes on purpose: the renderer stretches every image to the
-// screen, and the largest tests the texture loader's path for big pictures.
+// Varied sizes and shapes on purpose: landscapes of several shapes that fit places
+// between bars, portraits that pair, and the largest tests the texture loader's path
+// for big pictures.
 const ImageDesign kImages[] = {
     {PaintSunset, 1920, 1080, "Harbour at dusk", {2023, 7, 14}},
     {PaintAurora, 2560, 1080, "Revontulet, Lapland", {2024, 2, 29}},
@@ -42,6 +43,11 @@ const ImageDesign kImages[] = {
     {PaintNebula, 1600, 1200, "", {}},
     {PaintSilk, 1366, 768, "Silk", {2019, 10, 9}},
     {PaintRetroSun, 1920, 1080, "Retro sun", {2025, 1, 1}},
+    // Portraits: on a landscape screen they pair up, and the odd one stands alone
+    // between its blurred backdrop.
+    {PaintForest, 1080, 1620, "Birches", {2024, 9, 21}},
+    {PaintSunset, 1200, 1800, "Lighthouse", {2023, 7, 15}},
+    {PaintSilk, 900, 1600, "", {2018, 3, 30}},
 };
 
 struct SplashDesign {
