@@ -14,8 +14,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "data/archive_trailer.h"
 #include "base/file_paths.h"
+#include "data/archive_trailer.h"
 
 namespace {
 

@@ -8,16 +8,7 @@
 #include "data/content_archive.h"
 #include "data/content_layout.h"
 #include "render/caption_layout.h"
-
-namespace {
-
-UINT PowerOfTwo(int side) {
-  UINT power = 1;
-  while (power < static_cast<UINT>(side)) power <<= 1;
-  return power;
-}
-
-}  // namespace
+#include "render/image_decoder.h"
 
 void CCaptionDrawer::Load() {
   const std::unique_ptr<IFileData> file = ReadArchiveFile(kCaptionsName, false);
@@ -44,8 +35,10 @@ bool CCaptionDrawer::MakeTexture(Slot& slot, int number, int maxPixels, int scre
   D3DCAPS8 caps{};
   device->GetDeviceCaps(&caps);
   const bool powers = (caps.TextureCaps & D3DPTEXTURECAPS_POW2) != 0;
-  const UINT width = powers ? PowerOfTwo(image.width) : static_cast<UINT>(image.width);
-  const UINT height = powers ? PowerOfTwo(image.height) : static_cast<UINT>(image.height);
+  const UINT width =
+      powers ? static_cast<UINT>(RoundUpToPowerOfTwo(image.width)) : static_cast<UINT>(image.width);
+  const UINT height = powers ? static_cast<UINT>(RoundUpToPowerOfTwo(image.height))
+                             : static_cast<UINT>(image.height);
   CCom<IDirect3DTexture8> texture;
   if (FAILED(
           device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture)))
@@ -101,8 +94,8 @@ void CCaptionDrawer::DrawSlot(Slot& slot, int number, const CaptionRegion& regio
   // Appended behind the grid of the same frame, like the overlays' text.
   ScreenVertex* quad = vertices->Lock(4, &first);
   if (quad == nullptr) return;
-  CaptionQuad(CaptionSideAt(timing.now, clockShown, fpsShown), slot.width, slot.height,
-              screenWidth, screenHeight, opacity, quad, region);
+  CaptionQuad(CaptionSideAt(timing.now, clockShown, fpsShown), slot.width, slot.height, screenWidth,
+              screenHeight, opacity, quad, region);
   for (int i = 0; i < 4; ++i) {
     quad[i].u *= slot.uRight;
     quad[i].v *= slot.vBottom;

@@ -70,10 +70,9 @@ void CaptionQuad(CaptionSide side, int width, int height, int screenWidth, int s
   const float h = static_cast<float>(height) / static_cast<float>(std::max(screenHeight, 1));
   // Whole pixels, so that each texel lands on one pixel and the letters stay sharp.
   const auto snap = [](float at, int pixels) { return std::floor(at * pixels) / pixels; };
-  const float left =
-      snap(side == CaptionSide::Left ? region.left + kCaptionMargin
-                                     : region.right - kCaptionMargin - w,
-           screenWidth);
+  const float left = snap(
+      side == CaptionSide::Left ? region.left + kCaptionMargin : region.right - kCaptionMargin - w,
+      screenWidth);
   const float top = snap(region.bottom - h, screenHeight);
   // Direct3D 8 samples pixels at their centres: half a pixel up and left puts each
   // texel on exactly one pixel.

@@ -50,9 +50,9 @@ int CaptionMaxPixels(int screenWidth, float clockWidth, const CaptionRegion& reg
 // The letters' pixel height on a back buffer `screenHeight` pixels high.
 int CaptionPixelHeight(int screenHeight);
 
-// The caption's quad in the side of its region, pixel for pixel (texture width x height pixels on a screen
-// of screenWidth x screenHeight), as a strip: top left, bottom left, top right,
-// bottom right. Colour white with the opacity in its alpha.
+// The caption's quad in the side of its region, pixel for pixel (texture width x height pixels on a
+// screen of screenWidth x screenHeight), as a strip: top left, bottom left, top right, bottom
+// right. Colour white with the opacity in its alpha.
 void CaptionQuad(CaptionSide side, int width, int height, int screenWidth, int screenHeight,
                  float opacity, ScreenVertex out[4], const CaptionRegion& region = {});
 

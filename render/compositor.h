@@ -85,7 +85,7 @@ class CCompositor {
   FitMode m_fit = kDefaultFit;
   IDirect3DTexture8* m_defaultTexture = nullptr;  // held by the texture cache
   D3DVIEWPORT8 m_screenViewport{};                // the whole back buffer, read each frame
-  bool m_moving = false;  // pictures pan and zoom
+  bool m_moving = false;                          // pictures pan and zoom
   CMotionChooser m_chooser{1};
   double m_now = 0.0;  // application time of the frame, seconds
 };

@@ -178,9 +178,8 @@ void CDecodeWorker::Run() {
   LowerThisThreadPriority();
   std::unique_lock<std::mutex> hold(m_lock);
   for (;;) {
-    m_wake.wait(hold, [this] {
-      return m_exit || m_state == State::kQueued || HasShapeToReadLocked();
-    });
+    m_wake.wait(hold,
+                [this] { return m_exit || m_state == State::kQueued || HasShapeToReadLocked(); });
     if (m_exit) return;
     if (m_state != State::kQueued) {
       // No picture is wanted: one header, then a look for a job again.

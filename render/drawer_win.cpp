@@ -64,9 +64,9 @@ void CDrawer::Frame() {
 
   CRandomScope random(OwnRandom());
   // Each screen pairs by its own shape, which a resized window changes.
-  m_slideshow.SetPairing(m_pairs ? ClassifyShape(m_device.GetBackBufferWidth(),
-                                                  m_device.GetBackBufferHeight())
-                                 : PictureShape::Unknown);
+  m_slideshow.SetPairing(
+      m_pairs ? ClassifyShape(m_device.GetBackBufferWidth(), m_device.GetBackBufferHeight())
+              : PictureShape::Unknown);
   const float progress = m_slideshow.Step(m_currentTime);
   const float* mask = m_transition->ComputeMask(progress);
   auto* current = static_cast<SlidePicture*>(m_slideshow.GetCurrentImage());

@@ -55,12 +55,6 @@ class CLevelOneBuilder : public IRowSink {
 // A larger screenScale is taken for a mistake and ignored: no view needs more.
 constexpr double kMaxScreenScale = 4.0;
 
-int RoundUpToPowerOfTwo(int value) {
-  int power = 1;
-  while (power < value) power *= 2;
-  return power;
-}
-
 int RoundDownToPowerOfTwo(int value) {
   int power = 1;
   while (power * 2 <= value) power *= 2;
@@ -107,6 +101,12 @@ void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& reques
   }
   width = ChooseSide(imageWidth, request.width, screenWidth, request);
   height = ChooseSide(imageHeight, request.height, screenHeight, request);
+}
+
+int RoundUpToPowerOfTwo(int value) {
+  int power = 1;
+  while (power < value) power *= 2;
+  return power;
 }
 
 bool ReadImageInfo(const void* data, size_t size, ImageInfo& info) {

@@ -69,6 +69,10 @@ bool DecodeImage(const void* data, size_t size, const ImageRequest& request, Dec
 // DecodeImage would refuse the header.
 bool ReadImageInfo(const void* data, size_t size, ImageInfo& info);
 
+// The smallest power of two not below value (1 for anything up to 1): a side a device
+// that needs powers of two takes.
+int RoundUpToPowerOfTwo(int value);
+
 // The size DecodeImage makes level 0 for an image of imageWidth × imageHeight.
 void ChooseImageSize(int imageWidth, int imageHeight, const ImageRequest& request, int& width,
                      int& height);

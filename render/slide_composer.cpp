@@ -165,13 +165,9 @@ void MakeBackdrop(const MipLevel& picture, MipLevel& out, bool powerOfTwo) {
   }
   if (powerOfTwo) {
     // Stretched to the sides such a device takes; the texture transform keeps its shape.
-    const auto up = [](int side) {
-      int power = 1;
-      while (power < side) power <<= 1;
-      return power;
-    };
     MipLevel stretched;
-    ScaleImage(small, up(small.width), up(small.height), stretched);
+    ScaleImage(small, RoundUpToPowerOfTwo(small.width), RoundUpToPowerOfTwo(small.height),
+               stretched);
     small = std::move(stretched);
   }
   out = std::move(small);

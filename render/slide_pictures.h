@@ -17,8 +17,8 @@
 #include "render/decode_worker.h"
 #include "render/image_decoder.h"
 #include "render/image_source.h"
-#include "render/picture_placement.h"
 #include "render/picture_motion.h"
+#include "render/picture_placement.h"
 #include "render/render_device.h"
 
 // A slideshow picture: its texture and the picture's own size, which the texture's
@@ -31,8 +31,8 @@ struct SlidePicture {
   bool hasFocus = false;  // the picture carries a focus record (data/focus_record.h)
   FocusRect focus;        // 0..1 of the picture; meaningful with hasFocus
   PictureMotion motion;   // its pan and zoom while on screen, when pictures move
-  int number = -1;  // the slideshow image it shows (for its caption); -1: another picture
-  int partner = -1;  // a pair's second image, shown beside `number`; -1: none
+  int number = -1;        // the slideshow image it shows (for its caption); -1: another picture
+  int partner = -1;       // a pair's second image, shown beside `number`; -1: none
   // Blurred and darkened, for the screen the picture leaves uncovered; null: black.
   CCom<IDirect3DTexture8> backdrop;
 };
@@ -113,7 +113,7 @@ class CSlidePictures : public IImageSource {
 
   CRenderDevice& m_device;
   FitMode m_fit = kDefaultFit;
-  double m_closeUp = 1.0;  // the screen's size is multiplied by this for a picture's decode
+  double m_closeUp = 1.0;    // the screen's size is multiplied by this for a picture's decode
   bool m_backdrops = false;  // fit's bars show a blurred copy of the picture
   // The texture cache: parallel lists, entry i is one texture.
   std::vector<std::string> m_cacheNames;                 // as the caller passed them

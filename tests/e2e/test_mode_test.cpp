@@ -165,9 +165,11 @@ TEST(TestMode, PortraitsPairUpAndBlurredBarsTakeThePicturesColour) {
     std::string options;
     std::vector<uint32_t> portraits;
   } cases[] = {
-      {"pairs", ConfigElement(kFitElement, "fill") + ConfigElement(kPairsElement, "on"),
+      {"pairs",
+       ConfigElement(kFitElement, "fill") + ConfigElement(kPairsElement, "on"),
        {kRed, kBlue}},
-      {"blurred bars", ConfigElement(kFitElement, "fit") + ConfigElement(kBarsElement, "blur"),
+      {"blurred bars",
+       ConfigElement(kFitElement, "fit") + ConfigElement(kBarsElement, "blur"),
        {kGreen}},
   };
   for (const auto& c : cases) {
@@ -195,12 +197,12 @@ TEST(TestMode, PortraitsPairUpAndBlurredBarsTakeThePicturesColour) {
           centre = image.At(width / 2, middle) & 0xFFFFFF;
           right = image.At(width * 3 / 4, middle) & 0xFFFFFF;
           if (c.portraits.size() == 2)
-            return ColourNear(centre, 0) &&
-                   ((ColourNear(left, kRed) && ColourNear(right, kBlue)) ||
-                    (ColourNear(left, kBlue) && ColourNear(right, kRed)));
+            return ColourNear(centre, 0) && ((ColourNear(left, kRed) && ColourNear(right, kBlue)) ||
+                                             (ColourNear(left, kBlue) && ColourNear(right, kRed)));
           const uint32_t bar = image.At(4, middle) & 0xFFFFFF;
           left = bar;
-          return ColourNear(centre, kGreen) && ColourNear(bar, image.At(width - 5, middle) & 0xFFFFFF);
+          return ColourNear(centre, kGreen) &&
+                 ColourNear(bar, image.At(width - 5, middle) & 0xFFFFFF);
         },
         10000);
     EXPECT_TRUE(seen) << std::hex << left << " " << centre << " " << right;

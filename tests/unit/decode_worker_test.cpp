@@ -129,13 +129,13 @@ TEST(DecodeWorkerTest, StoppingDuringAHugeProgressiveDecodeDropsItAndKeepsNothin
 TEST(DecodeWorkerTest, AThrowingReadIsAFailedPictureAndTheWorkerGoesOn) {
   const std::vector<uint8_t> photo = GradientJpeg(64, 48);
   std::atomic<int> reads{0};
-  CDecodeWorker worker([&](const char*, const std::atomic<bool>*,
-                           size_t) -> std::unique_ptr<IFileData> {
-    if (reads++ == 0) throw std::bad_alloc();
-    auto file = std::make_unique<CFileData>();
-    file->Assign(photo.data(), static_cast<int>(photo.size()));
-    return file;
-  });
+  CDecodeWorker worker(
+      [&](const char*, const std::atomic<bool>*, size_t) -> std::unique_ptr<IFileData> {
+        if (reads++ == 0) throw std::bad_alloc();
+        auto file = std::make_unique<CFileData>();
+        file->Assign(photo.data(), static_cast<int>(photo.size()));
+        return file;
+      });
   for (bool fails : {true, false}) {
     worker.Begin("images/0.jpg", ImageRequest{});
     DecodedImage image;
@@ -171,18 +171,18 @@ TEST(DecodeWorkerTest, ReadsEachPicturesShapeFromItsHeaderWhileIdle) {
   };
   std::atomic<size_t> wholeReads{0};
   std::atomic<bool> lastAsked{false};  // the headers are read in turn
-  CDecodeWorker worker([&](const char* name, const std::atomic<bool>*,
-                           size_t limit) -> std::unique_ptr<IFileData> {
-    const size_t index = std::stoul(name);
-    lastAsked = lastAsked || index + 1 == std::size(cases);
-    const std::vector<uint8_t>& file = cases[index].file;
-    if (file.empty()) return nullptr;
-    if (limit == 0) ++wholeReads;
-    auto data = std::make_unique<CFileData>();
-    data->Assign(file.data(), static_cast<int>(limit > 0 ? std::min(limit, file.size())
-                                                         : file.size()));
-    return data;
-  });
+  CDecodeWorker worker(
+      [&](const char* name, const std::atomic<bool>*, size_t limit) -> std::unique_ptr<IFileData> {
+        const size_t index = std::stoul(name);
+        lastAsked = lastAsked || index + 1 == std::size(cases);
+        const std::vector<uint8_t>& file = cases[index].file;
+        if (file.empty()) return nullptr;
+        if (limit == 0) ++wholeReads;
+        auto data = std::make_unique<CFileData>();
+        data->Assign(file.data(),
+                     static_cast<int>(limit > 0 ? std::min(limit, file.size()) : file.size()));
+        return data;
+      });
   std::vector<std::string> names;
   for (size_t i = 0; i < std::size(cases); ++i) names.push_back(std::to_string(i));
   worker.ScanShapes(names);

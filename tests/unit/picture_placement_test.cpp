@@ -148,7 +148,9 @@ TEST(PicturePlacement, ABackdropFollowsItsPicturesPanAndZoom) {
     TextureRect shown, expected;
   } cases[] = {
       {"at rest", rest, cover},
-      {"zoomed in twice about the centre", {0.0f, 0.25f, 1.0f, 0.75f}, {0.25f, 0.375f, 0.75f, 0.625f}},
+      {"zoomed in twice about the centre",
+       {0.0f, 0.25f, 1.0f, 0.75f},
+       {0.25f, 0.375f, 0.75f, 0.625f}},
       {"panned by a tenth of the screen", {-0.3f, 0.0f, 1.7f, 1.0f}, {0.1f, 0.25f, 1.1f, 0.75f}},
       {"no picture size", {0.0f, 0.0f, 0.0f, 0.0f}, cover},
   };

@@ -31,8 +31,8 @@
 #include "tools/quillpack/music_tracks.h"
 #include "tools/quillpack/photo_caption.h"
 #include "tools/quillpack/photo_converter.h"
-#include "tools/quillpack/product_signer.h"
 #include "tools/quillpack/photo_metadata.h"
+#include "tools/quillpack/product_signer.h"
 #include "tools/quillpack/product_writer.h"
 
 namespace {
