@@ -74,10 +74,12 @@ TEST(CaptionLayout, APairsCaptionsStayInTheirHalvesAndClearOfTheClock) {
         EXPECT_GT(quad[0].y, index == 0 && height > width ? 0.3f : 0.8f);  // its half's foot
         // The clock stands a margin from the side it is on, opposite the caption.
         const bool nearClockBand = quad[3].y > kCaptionBottom - 0.06f;
-        if (nearClockBand && side == CaptionSide::Left)
+        if (nearClockBand && side == CaptionSide::Left) {
           EXPECT_LT(quad[3].x, 1.0f - kCaptionMargin - kClock);
-        if (nearClockBand && side == CaptionSide::Right)
+        }
+        if (nearClockBand && side == CaptionSide::Right) {
           EXPECT_GT(quad[0].x, kCaptionMargin + kClock);
+        }
       }
     }
   }
