@@ -60,7 +60,7 @@ class CCompositor {
   // Draws the grid clipped to area of the screen: a viewport over it, with a
   // projection that keeps every vertex where the whole screen has it.
   void DrawGridIn(const ScreenRect& area);
-  void DrawTwoPass(const SlidePicture* current, const SlidePicture* next);
+  void DrawTwoPass(const SlidePicture* current, const SlidePicture* next, const float* mask);
   void DrawOnePass(const SlidePicture* current, const SlidePicture* next);
   // Where fit leaves bars beside picture that the border colour cannot draw: its
   // backdrop's, or black on a device without a border colour. Then only the picture's

@@ -2,6 +2,7 @@
 // their placement, and the one-pass or two-pass blend, every state it changes put back.
 #include "render/compositor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -51,7 +52,7 @@ bool CCompositor::Draw(const SlidePicture* current, const SlidePicture* next, co
   m_device.Get()->GetViewport(&m_screenViewport);
   // One pass cannot clip each picture to its own part of the screen.
   if (m_device.GetTextureStages() == 1 || NeedsDrawnBars(current) || NeedsDrawnBars(next))
-    DrawTwoPass(current, next);
+    DrawTwoPass(current, next, mask);
   else
     DrawOnePass(current, next);
   return true;
@@ -161,7 +162,17 @@ void CCompositor::DrawBars(const SlidePicture* picture) {
 // Where fit must draw its bars, each picture covers only its own part of the screen,
 // and its bars are drawn as it is: the current one's opaque (black ones keep the
 // cleared black), the next one's blended in.
-void CCompositor::DrawTwoPass(const SlidePicture* current, const SlidePicture* next) {
+void CCompositor::DrawTwoPass(const SlidePicture* current, const SlidePicture* next,
+                              const float* mask) {
+  // A pass that cannot change a pixel is left out: while the current picture stands
+  // the next one's weights are all 0, and once it has come in they are all 1. Most
+  // frames are such frames, and each pass costs the whole grid at least once.
+  const auto alpha = [](float weight) { return static_cast<uint32_t>(weight * 255.0f); };
+  uint32_t lowest = 255, highest = 0;
+  for (int i = 0; i < kGridVertexCount; ++i) {
+    lowest = std::min(lowest, alpha(mask[i]));
+    highest = std::max(highest, alpha(mask[i]));
+  }
   IDirect3DDevice8* device = m_device.Get();
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -172,17 +183,21 @@ void CCompositor::DrawTwoPass(const SlidePicture* current, const SlidePicture* n
   device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(kPictureMipLodBias));
 
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  BindPicture(0, current);
-  const bool currentBars = NeedsDrawnBars(current);
-  DrawGridIn(currentBars ? PictureArea(current) : ScreenRect{});
-  if (currentBars && current->backdrop) DrawBars(current);
+  if (lowest < 255) {
+    BindPicture(0, current);
+    const bool currentBars = NeedsDrawnBars(current);
+    DrawGridIn(currentBars ? PictureArea(current) : ScreenRect{});
+    if (currentBars && current->backdrop) DrawBars(current);
+  }
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  BindPicture(0, next);
-  if (NeedsDrawnBars(next)) {
-    DrawGridIn(PictureArea(next));
-    DrawBars(next);
-  } else {
-    DrawGrid();
+  if (highest > 0) {
+    BindPicture(0, next);
+    if (NeedsDrawnBars(next)) {
+      DrawGridIn(PictureArea(next));
+      DrawBars(next);
+    } else {
+      DrawGrid();
+    }
   }
 
   device->SetTextureStageState(0, D3DTSS_MIPMAPLODBIAS, FloatBits(0.0f));
