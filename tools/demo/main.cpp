@@ -27,6 +27,9 @@ struct ImageDesign {
   int width, height;
   const char* caption;  // UTF-8, in several scripts, as a maker's captions might be
   CaptionDate taken;
+  // Above width: the scene is painted this wide and its middle `width` columns kept, so
+  // that a portrait is a part of a landscape scene rather than the scene squeezed.
+  int paintWidth = 0;
 };
 
 // Varied sizes and shapes on purpose: landscapes of several shapes that fit places
@@ -45,9 +48,9 @@ const ImageDesign kImages[] = {
     {PaintRetroSun, 1920, 1080, "Retro sun", {2025, 1, 1}},
     // Portraits: on a landscape screen they pair up, and the odd one stands alone
     // between its blurred backdrop.
-    {PaintForest, 1080, 1620, "Birches", {2024, 9, 21}},
-    {PaintSunset, 1200, 1800, "Lighthouse", {2023, 7, 15}},
-    {PaintSilk, 900, 1600, "", {2018, 3, 30}},
+    {PaintForest, 1080, 1620, "Birches", {2024, 9, 21}, 2880},
+    {PaintSunset, 1200, 1800, "Lighthouse", {2023, 7, 15}, 3200},
+    {PaintSilk, 900, 1600, "", {2018, 3, 30}, 2840},
 };
 
 struct SplashDesign {
@@ -130,7 +133,15 @@ int main(int argc, char** argv) {
   std::vector<Caption> captions;
   for (const ImageDesign& design : kImages) {
     CPicture picture(design.width, design.height);
-    design.paint(picture);
+    if (design.paintWidth > design.width) {
+      CPicture scene(design.paintWidth, design.height);
+      design.paint(scene);
+      const int left = (design.paintWidth - design.width) / 2;
+      for (int y = 0; y < design.height; ++y)
+        for (int x = 0; x < design.width; ++x) picture.At(x, y) = scene.At(left + x, y);
+    } else {
+      design.paint(picture);
+    }
     if (design.caption[0] != '\0' || design.taken.IsSet())
       captions.push_back({number, design.taken, design.caption});
     if (!SaveJpeg(picture, outDir + "/" + ImageFileName(number++))) return 1;
