@@ -69,13 +69,14 @@ PictureShape ReadShape(const CDecodeWorker::FileReader& reader, const std::strin
 
 }  // namespace
 
-CDecodeWorker::CDecodeWorker(FileReader reader) : m_reader(std::move(reader)) {
-  if (!m_reader) {
-    m_reader = [](const char* name, const std::atomic<bool>* stop, size_t limit) {
-      return ReadArchiveFile(name, false, stop, limit);
-    };
-  }
+CDecodeWorker::FileReader CDecodeWorker::ArchiveReader() {
+  return [](const char* name, const std::atomic<bool>* stop, size_t limit) {
+    return ReadArchiveFile(name, false, stop, limit);
+  };
 }
+
+CDecodeWorker::CDecodeWorker(FileReader reader)
+    : m_reader(reader ? std::move(reader) : ArchiveReader()) {}
 
 CDecodeWorker::~CDecodeWorker() { Stop(); }
 
@@ -123,7 +124,6 @@ void CDecodeWorker::ScanShapes(std::vector<std::string> names) {
   m_shapes.reset(new (std::nothrow) std::atomic<PictureShape>[names.size()]);
   if (!m_shapes) return;
   for (size_t i = 0; i < names.size(); ++i) m_shapes[i] = PictureShape::Unknown;
-  m_shapeCount = names.size();
   m_shapeNames = std::move(names);
   m_nextShape = 0;
   // Without a thread the shapes stay unknown: pictures are then shown alone.
@@ -133,7 +133,7 @@ void CDecodeWorker::ScanShapes(std::vector<std::string> names) {
 }
 
 PictureShape CDecodeWorker::GetShape(size_t index) const {
-  return index < m_shapeCount ? m_shapes[index].load() : PictureShape::Unknown;
+  return index < m_shapeNames.size() ? m_shapes[index].load() : PictureShape::Unknown;
 }
 
 bool CDecodeWorker::Take(DecodedImage& image) {

@@ -30,6 +30,9 @@ class CDecodeWorker {
   using FileReader = std::function<std::unique_ptr<IFileData>(
       const char* name, const std::atomic<bool>* stop, size_t limit)>;
 
+  // The process-wide content archive's reader.
+  static FileReader ArchiveReader();
+
   // The thread starts with the first job. Without a reader the process-wide content
   // archive is read.
   explicit CDecodeWorker(FileReader reader = nullptr);
@@ -87,11 +90,11 @@ class CDecodeWorker {
   bool m_exit = false;                     // the thread is to end
   std::atomic<bool> m_abandon{false};      // the running decode is no longer wanted
   std::atomic<bool> m_stopping{false};     // RequestStop ran: a header read gives up
-  std::vector<std::string> m_shapeNames;   // guarded by m_lock; set once by ScanShapes
-  size_t m_nextShape = 0;                  // guarded by m_lock: the next name to read
-  // Read without the lock on the render thread: allocated once, before the thread sees it.
-  std::unique_ptr<std::atomic<PictureShape>[]> m_shapes;
-  size_t m_shapeCount = 0;
+  // Set once by ScanShapes, which alone writes them: the caller's thread reads them
+  // without the lock, the worker under it.
+  std::vector<std::string> m_shapeNames;
+  std::unique_ptr<std::atomic<PictureShape>[]> m_shapes;  // one per name
+  size_t m_nextShape = 0;  // guarded by m_lock: the next name to read
 };
 
 // What a job does, on the caller's thread: file `name` decoded as `request` asks, or,

@@ -208,11 +208,9 @@ ImageHandle CSlidePictures::LoadPair(int first, int second) {
   if (!m_device.Get()) return nullptr;
   ImageRequest request = MakeRequest(0, 0, 0, true);
   request.stop = &m_stopLoads;
-  const auto reader = [](const char* name, const std::atomic<bool>* stop, size_t limit) {
-    return ReadArchiveFile(name, false, stop, limit);
-  };
   DecodedImage image;
-  PrepareSlide(reader, ImageFileName(first), ImageFileName(second), request, image);
+  PrepareSlide(CDecodeWorker::ArchiveReader(), ImageFileName(first), ImageFileName(second), request,
+               image);
   return MakeSlide(image, first, second);
 }
 

@@ -34,6 +34,20 @@ void StoreTimes(const std::string& title, DWORD keep, DWORD transition) {
   ASSERT_TRUE(WriteRegistryDword(key, "ShowTime", 0));
 }
 
+// Starts /t of a product named `title` whose configuration adds `options`, with
+// `images` as its pictures, each kept `keep` seconds; the test window, or null.
+HWND StartTestWindow(CTestProcess& saver, const char* file, const std::string& title,
+                     const std::string& options, const std::vector<std::string>& images,
+                     DWORD keep = 1) {
+  StoreTimes(title, keep, 1);
+  std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
+  content[0].data = ProductConfig(title, kCompany, options);
+  for (size_t i = 0; i < images.size(); ++i)
+    content.push_back({ImageFileName(static_cast<int>(i)), images[i]});
+  if (!saver.Start(MakeProduct(file, content), "/t")) return nullptr;
+  return WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+}
+
 HWND FindMessageBox(DWORD pid) {
   std::vector<HWND> boxes = FindWindows(pid, "#32770", "3D Screensaver:");
   return boxes.empty() ? nullptr : boxes.front();
@@ -133,15 +147,11 @@ TEST(TestMode, WithoutTheFontTextureAndTheDefaultTextureItStillRuns) {
 // A product asking for every monitor and fit: still one window, the 2:1 picture whole
 // in it with black above and below.
 TEST(TestMode, OneWindowWhateverMonitorsSaysAndPicturesPlacedByFit) {
-  const std::string title = "Test Mode Fit";
-  StoreTimes(title, 1, 1);
-  std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
-  content[0].data = ProductConfig(
-      title, kCompany, ConfigElement(kMonitorsElement, "all") + ConfigElement(kFitElement, "fit"));
-  content.push_back({ImageFileName(0), SolidJpeg(kGreen, 256, 128)});
   CTestProcess saver;
-  ASSERT_TRUE(saver.Start(MakeProduct("test-mode-fit.scr", content), "/t"));
-  HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+  HWND window =
+      StartTestWindow(saver, "test-mode-fit.scr", "Test Mode Fit",
+                      ConfigElement(kMonitorsElement, "all") + ConfigElement(kFitElement, "fit"),
+                      {SolidJpeg(kGreen, 256, 128)});
   ASSERT_NE(window, nullptr);
   RECT client{};
   GetClientRect(window, &client);
@@ -174,15 +184,11 @@ TEST(TestMode, PortraitsPairUpAndBlurredBarsTakeThePicturesColour) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string title = "Test Mode Framing";
-    StoreTimes(title, 1, 1);
-    std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
-    content[0].data = ProductConfig(title, kCompany, c.options);
-    for (size_t i = 0; i < c.portraits.size(); ++i)
-      content.push_back({ImageFileName(static_cast<int>(i)), SolidJpeg(c.portraits[i], 90, 160)});
+    std::vector<std::string> portraits;
+    for (uint32_t colour : c.portraits) portraits.push_back(SolidJpeg(colour, 90, 160));
     CTestProcess saver;
-    ASSERT_TRUE(saver.Start(MakeProduct("test-mode-framing.scr", content), "/t"));
-    HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+    HWND window =
+        StartTestWindow(saver, "test-mode-framing.scr", "Test Mode Framing", c.options, portraits);
     ASSERT_NE(window, nullptr);
     RECT client{};
     GetClientRect(window, &client);
@@ -338,16 +344,11 @@ TEST(TestMode, PicturesPanAndZoomUnlessStillOrTheSystemWantsLessMotion) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.motion) + (c.animations ? "" : ", animations off"));
     CAnimationSetting animations(c.animations);
-    const std::string title = "Test Mode Motion";
-    StoreTimes(title, 6, 1);
-    std::vector<ContentEntry> content = SlideshowContent(title, kCompany, {});
-    content[0].data = ProductConfig(
-        title, kCompany,
-        ConfigElement(kFitElement, "stretch") + ConfigElement(kMotionElement, c.motion));
-    content.push_back({ImageFileName(0), MarkedJpeg()});
     CTestProcess saver;
-    ASSERT_TRUE(saver.Start(MakeProduct("test-mode-motion.scr", content), "/t"));
-    HWND window = WaitForWindow(saver.Id(), kSaverWindowClass, kDebugWindowTitle, kStartTimeoutMs);
+    HWND window = StartTestWindow(
+        saver, "test-mode-motion.scr", "Test Mode Motion",
+        ConfigElement(kFitElement, "stretch") + ConfigElement(kMotionElement, c.motion),
+        {MarkedJpeg()}, 6);
     ASSERT_NE(window, nullptr);
     RECT client{};
     GetClientRect(window, &client);
